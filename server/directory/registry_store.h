@@ -1,0 +1,63 @@
+// The registry store: every persistent value of the server lives under one
+// application key in HKEY_CURRENT_USER. Each operation opens the key it
+// needs and closes it before returning; failures are silent (a key that
+// cannot be opened reads as empty, a write to it does nothing).
+// Used by the user-interface thread only; no locking.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "framework/handle.h"
+#include "server/directory/multi_string.h"
+
+namespace directory {
+
+// Start-up names the company key ("Orvandel"); the application name defaults
+// to the program file's base name. Tests give each case a key of its own.
+void SetRegistryCompanyKey(std::string_view company);
+void SetRegistryApplicationName(std::string_view application);
+
+// "Software\<company>\<application>"
+std::string ApplicationKeyPath();
+
+// The three ways of opening a key (paths are under HKEY_CURRENT_USER).
+framework::RegKey OpenKeyForReading(const std::string& path);
+framework::RegKey OpenKeyForWriting(const std::string& path);  // existing keys only
+framework::RegKey CreateKeyForWriting(const std::string& path);  // with missing parents
+
+// Value operations. Reads of absent or unreadable values give 0, "" or an
+// empty list; the stored type is not checked. Values of any size are read
+// whole. Writes return true when the registry accepted the data.
+DWORD RegReadDword(HKEY key, const char* name);
+bool RegWriteDword(HKEY key, const char* name, DWORD value);
+std::string RegReadString(HKEY key, const char* name);
+bool RegWriteString(HKEY key, const char* name, const std::string& text);
+StringList RegReadStringList(HKEY key, const char* name);
+bool RegWriteStringList(HKEY key, const char* name, const StringList& list);
+
+// A key of numbered records: REG_DWORD "Count" and REG_MULTI_SZ values
+// "0" .. Count-1 (decimal, no leading zeros), kept dense.
+class RecordKey {
+ public:
+  explicit RecordKey(std::string path) : m_path(std::move(path)) {}
+
+  const std::string& Path() const { return m_path; }
+
+  int RecordCount() const;
+  StringList ReadRecord(int index) const;
+  std::vector<StringList> ReadAllRecords() const;
+  bool WriteRecord(int index, const StringList& record) const;  // the key must exist
+  void AppendRecord(const StringList& record) const;            // creates the key
+  void RemoveRecord(int index) const;                           // later records move down
+
+  // With the key already open.
+  static int RecordCount(HKEY key);
+
+ private:
+  std::string m_path;
+};
+
+}  // namespace directory
