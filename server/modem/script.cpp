@@ -1,0 +1,74 @@
+#include "server/modem/script.h"
+
+#include "common/format.h"
+#include "server/modem/message_text.h"
+
+namespace modem {
+
+namespace {
+
+[[noreturn]] void Fail(ScriptHost& host, const std::string& why) {
+  host.Log(why, LogLevel::Warning);
+  throw ScriptFailure();
+}
+
+void RunStatement(const std::string& statement, const ScriptInputs& inputs, ScriptHost& host) {
+  switch (ClassifyStatement(statement)) {
+    case StatementKind::Dial:
+      host.Write(text::Format("ATD %s\r", inputs.smscNumber));
+      WaitForText("CONNECT", host);
+      host.Write("\r");
+      return;
+    case StatementKind::HangUp:
+      host.Write("ATH\r");
+      return;
+    case StatementKind::CarriageReturn:
+      host.Write("\r");
+      return;
+    case StatementKind::Wait: {
+      const auto target = WaitArgument(statement);
+      if (!target) Fail(host, text::Format("Malformed statement %s", statement));
+      WaitForText(*target, host);
+      return;
+    }
+    case StatementKind::SendNumber:
+      host.Write(inputs.recipientNumber);
+      return;
+    case StatementKind::SendMessage:
+      host.Write(ComposeMessage(inputs.id, inputs.alertText, inputs.footer));
+      return;
+    case StatementKind::Send: {
+      const auto bytes = SendArgument(statement);
+      if (!bytes) Fail(host, text::Format("Malformed statement %s", statement));
+      host.Write(*bytes);
+      return;
+    }
+    case StatementKind::Unrecognised:
+      break;
+  }
+  Fail(host, "Unknown action in script");
+}
+
+}  // namespace
+
+void RunScript(const std::vector<std::string>& statements, const ScriptInputs& inputs,
+               ScriptHost& host) {
+  for (const std::string& statement : statements) {
+    host.Pause(0);
+    RunStatement(statement, inputs, host);
+  }
+}
+
+void WaitForText(std::string_view target, ScriptHost& host) {
+  const std::uint32_t start = host.Tick();
+  std::string received;  // this wait's own: bytes taken here are gone for later waits
+  while (host.Tick() - start < kWaitTimeoutMs) {
+    const std::string piece = host.Take(kWaitTakeBytes);
+    received.append(piece, 0, piece.find('\0'));
+    if (received.find(target) != std::string::npos) return;
+    host.Pause(kWaitPollMs);
+  }
+  Fail(host, text::Format("Timed out waiting for %s", target));
+}
+
+}  // namespace modem

@@ -1,0 +1,181 @@
+#include "server/modem/script.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/modem/script_fake_host.h"
+
+namespace modem {
+namespace {
+
+using namespace std::string_literals;
+using testing_fakes::FakeHost;
+using testing_fakes::LogEntry;
+
+const ScriptInputs kInputs{"0800123", "+447700900123", "Srv", "Disk full", " --Ops"};
+
+class Script : public ::testing::Test {
+ protected:
+  FakeHost host;
+
+  // Runs a script; true when it ran to its end.
+  bool Run(const std::vector<std::string>& statements, const ScriptInputs& inputs = kInputs) {
+    try {
+      RunScript(statements, inputs, host);
+      return true;
+    } catch (const ScriptFailure&) {
+      return false;
+    }
+  }
+  bool Wait(std::string_view target) {
+    try {
+      WaitForText(target, host);
+      return true;
+    } catch (const ScriptFailure&) {
+      return false;
+    }
+  }
+};
+
+TEST_F(Script, EachStatementWritesItsBytesAfterAPause) {
+  host.Arrive("ATD 0800123\r\r\nCONNECT 9600\r\n");
+  EXPECT_TRUE(Run({"DIAL", "SENDNUMBER", "CR", "SENDMESSAGE", "cr", "HANGUP"}));
+  EXPECT_EQ(host.written, "ATD 0800123\r\r+447700900123\rSrv:Disk full --Ops\rATH\r");
+  EXPECT_EQ(host.pauses, (std::vector<unsigned>{0, 0, 0, 0, 0, 0}));  // CONNECT was there at once
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(Script, ArgumentsAfterOtherKeywordsAreIgnored) {
+  host.Arrive("CONNECT");
+  EXPECT_TRUE(Run({"DIAL 999", "SENDNUMBER 0", "SENDMESSAGE \"x\"", "HANGUP +++", "CR \"\\x1a\""}));
+  EXPECT_EQ(host.written, "ATD 0800123\r\r+447700900123Srv:Disk full --OpsATH\r\r");
+}
+
+TEST_F(Script, EmptyScriptDoesNothing) {
+  EXPECT_TRUE(Run({}));
+  EXPECT_EQ(host.written, "");
+  EXPECT_TRUE(host.pauses.empty());
+}
+
+TEST_F(Script, SendWritesTheDecodedQuotedText) {
+  EXPECT_TRUE(Run({"SEND \"AT+CMGS=\\\"\"", "send \"\\x1a\\r\\n\\t\\\\\"", "SENDER \"x\" y"}));
+  EXPECT_EQ(host.written, "AT+CMGS=\"\x1a\r\n\t\\x");
+}
+
+TEST_F(Script, DialWaitsForConnectBeforeItsCarriageReturn) {
+  host.Arrive("\r\nCONNECT 9600\r\n", 1200);
+  EXPECT_TRUE(Run({"DIAL", "HANGUP"}));
+  EXPECT_EQ(host.written, "ATD 0800123\r\rATH\r");
+  // Statement pause, three 500 ms polls before the answer, statement pause.
+  EXPECT_EQ(host.pauses, (std::vector<unsigned>{0, 500, 500, 500, 0}));
+}
+
+TEST_F(Script, DialTimeOutStopsTheRunWithoutHangingUp) {
+  host.Arrive("NO CARRIER\r\n", 100);
+  EXPECT_FALSE(Run({"DIAL", "HANGUP"}));
+  EXPECT_EQ(host.written, "ATD 0800123\r");
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for CONNECT", LogLevel::Warning}}));
+}
+
+TEST_F(Script, FailureInTheSecondStatementSendsNothingMore) {
+  EXPECT_FALSE(Run({"SEND \"AT\\r\"", "WAITFOR \"OK\"", "HANGUP"}));
+  EXPECT_EQ(host.written, "AT\r");
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for OK", LogLevel::Warning}}));
+}
+
+TEST_F(Script, UnknownStatementsFailBeforeAnythingAfterThem) {
+  EXPECT_FALSE(Run({"CR", "REM dial the centre", "HANGUP"}));
+  EXPECT_EQ(host.written, "\r");
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Unknown action in script", LogLevel::Warning}}));
+
+  FakeHost empty;
+  EXPECT_THROW(RunScript({""}, kInputs, empty), ScriptFailure);
+  EXPECT_EQ(empty.log, (std::vector<LogEntry>{{"Unknown action in script", LogLevel::Warning}}));
+}
+
+TEST_F(Script, MalformedWaitAndSendStatementsAreLoggedWhole) {
+  for (const char* statement : {"WAITFOR OK", "waitfor \"OK", "SEND AT", "SEND \"AT\\q\"", "SEND \"AT"}) {
+    FakeHost fresh;
+    EXPECT_THROW(RunScript({statement, "HANGUP"}, kInputs, fresh), ScriptFailure);
+    EXPECT_EQ(fresh.written, "");
+    EXPECT_EQ(fresh.log, (std::vector<LogEntry>{{"Malformed statement "s + statement, LogLevel::Warning}}));
+  }
+}
+
+TEST_F(Script, UntrustedTextIsNeverAFormat) {
+  const ScriptInputs hostile{"%s%n%x", "%d%s", "%s", "%n%x%s", "%%"};
+  host.Arrive("CONNECT");
+  EXPECT_FALSE(Run({"DIAL", "SENDNUMBER", "SENDMESSAGE", "WAITFOR \"%s%n%x\"", "HANGUP"}, hostile));
+  EXPECT_EQ(host.written, "ATD %s%n%x\r\r%d%s%s:%n%x%s%%");
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for %s%n%x", LogLevel::Warning}}));
+
+  FakeHost other;
+  EXPECT_THROW(RunScript({"SEND %s%n%x"}, kInputs, other), ScriptFailure);
+  EXPECT_EQ(other.log[0].text, "Malformed statement SEND %s%n%x");
+}
+
+TEST_F(Script, WaitIsCaseSensitive) {
+  host.Arrive("ok\r\n");
+  EXPECT_FALSE(Wait("OK"));
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for OK", LogLevel::Warning}}));
+}
+
+TEST_F(Script, WaitTakesAt255BytesAPieceAndGivesUpAfter30Seconds) {
+  host.Arrive(std::string(600, 'x'));
+  EXPECT_FALSE(Wait("OK"));
+  ASSERT_GE(host.takes.size(), 3u);
+  EXPECT_EQ(host.takes[0].size(), 255u);
+  EXPECT_EQ(host.takes[1].size(), 255u);
+  EXPECT_EQ(host.takes[2].size(), 90u);
+  // Polls every 500 ms: the 60th poll brings the counter to 30 s.
+  EXPECT_EQ(host.takes.size(), 60u);
+  EXPECT_EQ(host.ElapsedMs(), 30000u);
+}
+
+TEST_F(Script, WaitFindsTextSplitAcrossPieces) {
+  host.Arrive(std::string(253, '.') + "CONNECT");
+  EXPECT_TRUE(Wait("CONNECT"));
+  EXPECT_EQ(host.takes.size(), 2u);
+}
+
+TEST_F(Script, WaitIgnoresBytesAfterANulInTheSamePiece) {
+  host.Arrive("O\0K"s);
+  host.Arrive("K", 400);
+  EXPECT_TRUE(Wait("OK"));  // "O" + "K": the NUL and the first K are dropped
+  EXPECT_EQ(host.takes.size(), 2u);
+
+  FakeHost other;
+  other.Arrive("\0OK"s);
+  EXPECT_THROW(WaitForText("OK", other), ScriptFailure);
+}
+
+TEST_F(Script, BytesAfterAMatchInTheSamePieceAreGone) {
+  host.Arrive("\r\nCONNECT\r\nMORE\r\n");
+  EXPECT_TRUE(Wait("CONNECT"));
+  EXPECT_FALSE(Wait("MORE"));
+}
+
+TEST_F(Script, BytesNotYetTakenStayForTheNextWait) {
+  host.Arrive(std::string(250, '.') + "OK" + std::string(10, '.') + "READY");
+  EXPECT_TRUE(Wait("OK"));
+  EXPECT_EQ(host.Unread(), std::string(7, '.') + "READY");
+  EXPECT_TRUE(Wait("READY"));
+}
+
+TEST_F(Script, EmptyTargetMatchesOnTheFirstPass) {
+  EXPECT_TRUE(Run({"WAITFOR \"\"", "WAITFOR \"   \""}));
+  EXPECT_EQ(host.takes.size(), 2u);
+  EXPECT_EQ(host.pauses, (std::vector<unsigned>{0, 0}));
+}
+
+TEST_F(Script, WaitArgumentIsTrimmedAndKeepsItsCase) {
+  host.Arrive("\r\nOk\r\n", 0);
+  host.Arrive("\r\nOK\r\n", 700);
+  EXPECT_TRUE(Run({"WaitFor \" OK \""}));
+  EXPECT_EQ(host.takes.size(), 3u);
+}
+
+}  // namespace
+}  // namespace modem
