@@ -16,6 +16,10 @@ struct ComponentModule {
   ITypeInfo* coclassInfo = nullptr;       // guarded by typeInfoLock
 };
 
+// The library is registered under its own locale; a lookup with the
+// neutral locale would not find it.
+constexpr LCID kTypeLibraryLocale = 0x0409;
+
 // Built by the C runtime before DllMain sees the attach notification.
 ComponentModule g_module;
 
@@ -63,7 +67,7 @@ HRESULT GetCoclassTypeInfo(ITypeInfo** info) {
   ScopedLock lock(g_module.typeInfoLock);
   if (!g_module.coclassInfo) {
     ITypeLib* library = nullptr;
-    HRESULT hr = ::LoadRegTypeLib(LIBID_pagoret, 1, 0, 0, &library);
+    HRESULT hr = ::LoadRegTypeLib(LIBID_pagoret, 1, 0, kTypeLibraryLocale, &library);
     if (FAILED(hr)) return hr;
     hr = library->GetTypeInfoOfGuid(CLSID_CCompReg, &g_module.coclassInfo);
     library->Release();

@@ -53,7 +53,7 @@ constexpr RegistryEntry kClassEntries[] = {
     {L"CLSID\\%CLSID%\\TypeLib", L"", L"%MODULEGUID%", Mark::None},
 };
 
-// Keys no registration ever deletes, whatever their marks.
+// Top-level keys no registration ever deletes, whatever their marks.
 constexpr const wchar_t* kNeverDeleteKeys[] = {
     L"AppID", L"CLSID", L"Component Categories", L"FileType", L"Interface", L"Hardware",
     L"Mime",  L"SAM",   L"SECURITY",             L"SYSTEM",   L"Software",  L"TypeLib",
@@ -103,11 +103,11 @@ std::wstring Expand(const wchar_t* pattern, const Replacements& replacements) {
   return result;
 }
 
+// Only the shared keys right under HKEY_CLASSES_ROOT are protected: a
+// ProgID's own CLSID subkey is the component's to remove.
 bool IsNeverDeleted(const std::wstring& key) {
-  const std::size_t slash = key.find_last_of(L'\\');
-  const std::wstring name = slash == std::wstring::npos ? key : key.substr(slash + 1);
   for (const wchar_t* protectedName : kNeverDeleteKeys)
-    if (::CompareStringOrdinal(name.c_str(), -1, protectedName, -1, TRUE) == CSTR_EQUAL)
+    if (::CompareStringOrdinal(key.c_str(), -1, protectedName, -1, TRUE) == CSTR_EQUAL)
       return true;
   return false;
 }
