@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/datagram.h"
+#include "component/resource_ids.h"
 #include "pagoret.h"
 #include "tests/support/test_mailslot.h"
 
@@ -184,6 +185,33 @@ TEST(Aggregation, InnerObjectDelegatesToItsOuterObject) {
   EXPECT_EQ(Library().canUnloadNow(), S_FALSE);
   inner->Release();
   EXPECT_EQ(Library().canUnloadNow(), S_OK);
+}
+
+// Installers look for OLESelfRegister before they call DllRegisterServer.
+TEST(VersionResource, DeclaresSelfRegistrationAndVersion) {
+  char path[MAX_PATH] = {};
+  ASSERT_NE(::GetModuleFileNameA(Library().module, path, MAX_PATH), 0u);
+  DWORD handle = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
+  ASSERT_GT(size, 0u);
+  std::string data(size, '\0');
+  ASSERT_TRUE(::GetFileVersionInfoA(path, 0, size, data.data()));
+  void* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", &value, &length));
+  const auto* fixed = static_cast<VS_FIXEDFILEINFO*>(value);
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  EXPECT_TRUE(::VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\OLESelfRegister", &value,
+                               &length));
+  ASSERT_TRUE(::VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\OriginalFilename",
+                               &value, &length));
+  EXPECT_STREQ(static_cast<const char*>(value), "pagoret.dll");
+  char name[32] = {};
+  EXPECT_GT(::LoadStringA(Library().module, IDS_PROJNAME, name, sizeof name), 0);
+  EXPECT_STREQ(name, "pagoret");
 }
 
 TEST_F(ComponentTest, AnswersItsThreeInterfacesInOrder) {
