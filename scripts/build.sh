@@ -4,7 +4,7 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=$(nproc)
-cmake -S . -B build/win -G "Unix Makefiles" \
+cmake -S . -B build/win -G "Unix Makefiles" --no-warn-unused-cli \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
 cmake --build build/win -j"$jobs"
 cmake -S . -B build/native -G "Unix Makefiles" \
