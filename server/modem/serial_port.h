@@ -80,6 +80,8 @@ class SerialPort {
   void StopReader();
 
   ReceiveBuffer& Received() { return m_received; }
+  // For callers that complete their own overlapped operations.
+  HANDLE Handle() const { return m_port.Get(); }
   DWORD LastError() const { return m_lastError; }
 
  private:

@@ -2,15 +2,16 @@
 // Wine COM port, so the server and its tests talk to a modem without hardware.
 //
 //   modemsim --com N --dir DIR [--prefix WINEPREFIX] [--connect-delay MS]
-//            [--step EXPECT REPLY]... [--silent]
+//            [--greeting TEXT] [--step EXPECT REPLY]... [--silent]
 //
 //   --com N            link the line as $WINEPREFIX/dosdevices/comN (COMn)
 //   --dir DIR          folder for the files below (created if missing)
 //   --prefix P         Wine prefix; default $WINEPREFIX
 //   --connect-delay MS time from ATD to "CONNECT 9600" (default 500)
+//   --greeting T       sent right after CONNECT, as the service centre's hello
 //   --step E R         after CONNECT, when the line has sent text E, answer R;
 //                      steps run in the order given; an empty E answers at once.
-//                      E and R take the escapes \r \n \t \\ \xHH.
+//                      T, E and R take the escapes \r \n \t \\ \xHH.
 //   --silent           start silent: answer nothing (no echo, no OK, no CONNECT)
 //
 // Files in DIR:
@@ -70,6 +71,7 @@ struct Options {
   std::string dir;
   std::string prefix;
   int connectDelayMs = 500;
+  std::string greeting;
   std::vector<Step> steps;
   bool silent = false;
 };
@@ -105,7 +107,7 @@ std::optional<std::string> Unescape(const std::string& in) {
 int Usage(const char* why) {
   std::fprintf(stderr,
                "modemsim: %s\nusage: modemsim --com N --dir DIR [--prefix WINEPREFIX] "
-               "[--connect-delay MS] [--step EXPECT REPLY]... [--silent]\n",
+               "[--connect-delay MS] [--greeting TEXT] [--step EXPECT REPLY]... [--silent]\n",
                why);
   return 2;
 }
@@ -132,6 +134,11 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       const char* v = value();
       if (!v) return std::nullopt;
       o.connectDelayMs = std::max(0, std::atoi(v));
+    } else if (a == "--greeting") {
+      const char* v = value();
+      const auto greeting = v ? Unescape(v) : std::nullopt;
+      if (!greeting) return std::nullopt;
+      o.greeting = *greeting;
     } else if (a == "--step") {
       if (i + 2 >= argc) return std::nullopt;
       auto expect = Unescape(argv[++i]);
@@ -388,7 +395,7 @@ class Modem {
     m_mode = Mode::Online;
     m_heard.clear();
     m_step = 0;
-    Send("\r\nCONNECT 9600\r\n");
+    Send("\r\nCONNECT 9600\r\n" + m_options.greeting);
     OnOnlineText();
   }
 
