@@ -282,13 +282,19 @@ DWORD WINAPI SerialPort::ReaderThread(void* parameter) {
 // after the last one (interval time-out only; the same on Windows and Wine),
 // so a silent line costs nothing. The only other wake-up is StopReader.
 void SerialPort::ReadUntilStopped() {
-  COMMTIMEOUTS timeouts{};
-  if (::GetCommTimeouts(m_port.Get(), &timeouts)) {
-    timeouts.ReadIntervalTimeout = 50;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 0;
-    ::SetCommTimeouts(m_port.Get(), &timeouts);
-  }
+  COMMTIMEOUTS owners{};
+  const bool restore = ::GetCommTimeouts(m_port.Get(), &owners);
+  COMMTIMEOUTS timeouts = owners;
+  timeouts.ReadIntervalTimeout = 50;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
+  timeouts.ReadTotalTimeoutConstant = 0;
+  ::SetCommTimeouts(m_port.Get(), &timeouts);
+  ReadLoop();
+  // The owner's own reads find the time-outs it had chosen.
+  if (restore) ::SetCommTimeouts(m_port.Get(), &owners);
+}
+
+void SerialPort::ReadLoop() {
   framework::KernelHandle readDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!readDone) return;
   char buffer[kReaderChunk];

@@ -87,6 +87,7 @@ class SerialPort {
  private:
   static DWORD WINAPI ReaderThread(void* parameter);
   void ReadUntilStopped();
+  void ReadLoop();
   DWORD Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWORD* count,
                DWORD timeoutMs);
   DWORD ReadDcb(DCB& dcb);

@@ -2,12 +2,16 @@
 // Wine COM port, so the server and its tests talk to a modem without hardware.
 //
 //   modemsim --com N --dir DIR [--prefix WINEPREFIX] [--connect-delay MS]
-//            [--greeting TEXT] [--step EXPECT REPLY]... [--silent]
+//            [--dial-answer TEXT] [--greeting TEXT] [--step EXPECT REPLY]...
+//            [--silent]
 //
 //   --com N            link the line as $WINEPREFIX/dosdevices/comN (COMn)
 //   --dir DIR          folder for the files below (created if missing)
 //   --prefix P         Wine prefix; default $WINEPREFIX
-//   --connect-delay MS time from ATD to "CONNECT 9600" (default 500)
+//   --connect-delay MS time from ATD to its answer (default 500)
+//   --dial-answer T    the answer to ATD (default "CONNECT 9600"); one that
+//                      does not begin with CONNECT (BUSY, NO CARRIER...)
+//                      leaves the modem in command mode
 //   --greeting T       sent right after CONNECT, as the service centre's hello
 //   --step E R         after CONNECT, when the line has sent text E, answer R;
 //                      steps run in the order given; an empty E answers at once.
@@ -23,6 +27,7 @@
 //               vanish  close the line, as if the modem was unplugged
 //               back    a new line on the same COM port (after vanish)
 //               silent  stop answering;  talk  answer again
+//               hangup  drop the call: "\r\nNO CARRIER\r\n", command mode
 //               quit    end the simulator
 // A test waits for "ready" to show the count of commands it has sent.
 // SIGTERM, SIGINT and the death of the parent end the simulator; it removes
@@ -71,6 +76,7 @@ struct Options {
   std::string dir;
   std::string prefix;
   int connectDelayMs = 500;
+  std::string dialAnswer = "CONNECT 9600";
   std::string greeting;
   std::vector<Step> steps;
   bool silent = false;
@@ -107,7 +113,8 @@ std::optional<std::string> Unescape(const std::string& in) {
 int Usage(const char* why) {
   std::fprintf(stderr,
                "modemsim: %s\nusage: modemsim --com N --dir DIR [--prefix WINEPREFIX] "
-               "[--connect-delay MS] [--greeting TEXT] [--step EXPECT REPLY]... [--silent]\n",
+               "[--connect-delay MS] [--dial-answer TEXT] [--greeting TEXT] "
+               "[--step EXPECT REPLY]... [--silent]\n",
                why);
   return 2;
 }
@@ -134,6 +141,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       const char* v = value();
       if (!v) return std::nullopt;
       o.connectDelayMs = std::max(0, std::atoi(v));
+    } else if (a == "--dial-answer") {
+      const char* v = value();
+      if (!v) return std::nullopt;
+      o.dialAnswer = v;
     } else if (a == "--greeting") {
       const char* v = value();
       const auto greeting = v ? Unescape(v) : std::nullopt;
@@ -312,6 +323,12 @@ class Modem {
         m_silent = true;
       } else if (command == "talk") {
         m_silent = false;
+      } else if (command == "hangup") {
+        if (m_mode == Mode::Online || m_mode == Mode::Dialling) {
+          m_mode = Mode::Command;
+          m_connectAt.reset();
+          Send("\r\nNO CARRIER\r\n");
+        }
       } else if (command == "quit") {
         m_quit = true;
       } else {
@@ -392,10 +409,15 @@ class Modem {
   void Connect() {
     m_connectAt.reset();
     if (m_mode != Mode::Dialling) return;
+    if (m_options.dialAnswer.rfind("CONNECT", 0) != 0) {
+      m_mode = Mode::Command;
+      Send("\r\n" + m_options.dialAnswer + "\r\n");
+      return;
+    }
     m_mode = Mode::Online;
     m_heard.clear();
     m_step = 0;
-    Send("\r\nCONNECT 9600\r\n" + m_options.greeting);
+    Send("\r\n" + m_options.dialAnswer + "\r\n" + m_options.greeting);
     OnOnlineText();
   }
 
