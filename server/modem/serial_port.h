@@ -31,7 +31,7 @@ class SerialPort {
   static constexpr DWORD kInvalidArgument = 0x80070057;  // E_INVALIDARG
 
   SerialPort();
-  // Closes the port if it is open. The reader must have been stopped.
+  // Stops the reader if it runs and closes the port if it is open.
   virtual ~SerialPort();
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;

@@ -30,6 +30,8 @@
 //               hangup  drop the call: "\r\nNO CARRIER\r\n", command mode
 //               quit    end the simulator
 // A test waits for "ready" to show the count of commands it has sent.
+// The simulator holds the line's end of the pty open as well, so the port
+// being closed on the Wine side never hangs up the modem's end.
 // SIGTERM, SIGINT and the death of the parent end the simulator; it removes
 // the COM link and the ready file on the way out.
 //
@@ -358,7 +360,7 @@ class Modem {
           m_command += c;
         }
         break;
-      case Mode::Dialling:  // a real modem would abort the call; keep it simple
+      case Mode::Dialling:  // what comes while dialling is not for anyone
         break;
       case Mode::Online:
         m_heard += c;
