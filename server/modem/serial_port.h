@@ -1,0 +1,108 @@
+// One Windows communications port opened for overlapped I/O, with a reader
+// thread that moves every byte the modem sends into a ReceiveBuffer.
+//
+// Status codes: 0 success; ERROR_INVALID_HANDLE (6) port not open;
+// ERROR_ALREADY_INITIALIZED (1247) Open on an open port; ERROR_TIMEOUT (1460)
+// a wait for an overlapped operation ran out and the operation was cancelled;
+// E_INVALIDARG a mode out of range; otherwise the system's error code.
+// Every operation but the destructor leaves its status in LastError().
+//
+// Threads: one owner thread (opens, configures, writes, takes from the
+// buffer, stops the reader, closes) and the reader thread between
+// StartReader and StopReader. The reader waits on an event of its own, so
+// the completion of a read never wakes a write waiting on the I/O event.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "framework/handle.h"
+#include "server/modem/receive_buffer.h"
+
+namespace modem {
+
+// "\\.\COMn": the device form, which also opens ports above COM9.
+std::string PortDeviceName(int number);
+
+class SerialPort {
+ public:
+  static constexpr DWORD kInvalidArgument = 0x80070057;  // E_INVALIDARG
+
+  SerialPort();
+  // Stops the reader if it runs and closes the port if it is open.
+  virtual ~SerialPort();
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // name: "COMn", "\\.\COMn" or any device path; a bare name is opened in
+  // the "\\.\" form. Applies the defaults: events EV_RXCHAR|EV_BREAK|EV_ERR,
+  // 9600 baud 8N1, read time-outs mode 0, handshake mode 0. A failure in the
+  // defaults is returned with the port left open.
+  virtual DWORD Open(const std::string& name, DWORD inQueueSize, DWORD outQueueSize);
+  virtual DWORD Close();
+  // Codes as in the DCB: parity 0 none, 1 odd, 2 even, 3 mark, 4 space;
+  // stop bits 0 one, 1 one and a half, 2 two.
+  virtual DWORD SetParams(DWORD baudRate, BYTE byteSize, BYTE parity, BYTE stopBits);
+  virtual DWORD SetEventChar(char eventChar, bool enable);
+  virtual DWORD SetEventMask(DWORD mask);
+  virtual DWORD WaitEvent(OVERLAPPED* overlapped, DWORD timeoutMs);
+  // 0 none, 1 hardware (DTR/RTS, CTS/DSR), 2 software (XON/XOFF).
+  virtual DWORD SetHandshake(int mode);
+  // 0: a read returns at once with what has arrived; 1: a read waits for
+  // the full count.
+  virtual DWORD SetReadTimeouts(int mode);
+  virtual int GetBaudRate();
+  virtual int GetByteSize();
+  virtual int GetParity();
+  virtual int GetStopBits();
+  virtual int GetHandshake();
+  virtual DWORD GetEventMask();
+  virtual char GetEventChar();
+  // With no overlapped structure the call completes the operation itself,
+  // waiting at most timeoutMs (INFINITE: no limit); with one, a pending
+  // operation returns 0 and the caller completes it. On a time-out the
+  // operation is cancelled, its partial count still lands in the counter.
+  virtual DWORD WriteString(const char* text, DWORD* written, OVERLAPPED* overlapped,
+                            DWORD timeoutMs);
+  virtual DWORD Write(const void* buffer, DWORD length, DWORD* written,
+                      OVERLAPPED* overlapped, DWORD timeoutMs);
+  virtual DWORD Read(void* buffer, DWORD length, DWORD* read, OVERLAPPED* overlapped,
+                     DWORD timeoutMs);
+
+  // Starts the reader thread; does nothing if one runs or the port is closed.
+  void StartReader();
+  // Ends the reader thread. The reader is woken at once (it never sleeps in
+  // anything but a wait that includes the wake event), cancels its read and
+  // keeps the bytes that read had received; the wait for its end is bounded
+  // at 10 s.
+  void StopReader();
+
+  ReceiveBuffer& Received() { return m_received; }
+  // For callers that complete their own overlapped operations.
+  HANDLE Handle() const { return m_port.Get(); }
+  DWORD LastError() const { return m_lastError; }
+
+ private:
+  static DWORD WINAPI ReaderThread(void* parameter);
+  void ReadUntilStopped();
+  void ReadLoop();
+  DWORD Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWORD* count,
+               DWORD timeoutMs);
+  DWORD ReadDcb(DCB& dcb);
+  DWORD Report(DWORD status) { return m_lastError = status; }
+
+  // The reader's own reads do not touch LastError: it reports the owner
+  // thread's operations only.
+  framework::KernelHandle m_readerThread;  // owner thread
+  framework::KernelHandle m_wakeReader;    // auto-reset; set by StopReader
+  std::atomic<bool> m_running{false};      // cleared by StopReader, read by the reader
+  ReceiveBuffer m_received;                // both threads, locked inside
+  DWORD m_lastError = 0;                   // owner thread
+  framework::FileHandle m_port;            // set and reset by the owner thread, used by both
+  DWORD m_eventMask = 0xFFFFFFFF;          // filled by WaitEvent's (possibly pending) wait
+  framework::KernelHandle m_ioEvent;       // manual-reset; the owner thread's operations
+};
+
+}  // namespace modem
