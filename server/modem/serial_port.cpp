@@ -41,6 +41,9 @@ DWORD SerialPort::Open(const std::string& name, DWORD inQueueSize, DWORD outQueu
     Close();
     return Report(error);
   }
+  // Whatever the line held before this open (the tail of an earlier
+  // dialogue) answers nothing this user of the port will send.
+  ::PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
   SetEventMask(kDefaultEvents);
   SetParams(9600, 8, NOPARITY, ONESTOPBIT);
   SetReadTimeouts(0);
