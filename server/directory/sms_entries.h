@@ -23,6 +23,8 @@ struct SmsEntry {
   std::uint32_t StopBits = 0;  // 0 one, 1 one and a half, 2 two
   std::uint32_t Parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
   std::vector<std::string> Script;  // modem script statements, in order
+
+  bool operator==(const SmsEntry&) const = default;
 };
 
 struct AppSettings {
