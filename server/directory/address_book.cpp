@@ -1,0 +1,139 @@
+#include "server/directory/address_book.h"
+
+#include <algorithm>
+
+#include "server/directory/names.h"
+#include "server/directory/phone_number.h"
+#include "server/directory/registry_store.h"
+
+namespace directory {
+namespace {
+
+RecordKey UsersKey() { return RecordKey(ApplicationKeyPath() + "\\Users"); }
+RecordKey GroupsKey() { return RecordKey(ApplicationKeyPath() + "\\Groups"); }
+
+// Missing fields read as empty strings; surplus strings are ignored.
+const std::string& Field(const StringList& fields, std::size_t i) {
+  static const std::string empty;
+  return i < fields.size() ? fields[i] : empty;
+}
+
+UserRecord ToUser(const StringList& f) { return {Field(f, 0), Field(f, 1), Field(f, 2), Field(f, 3)}; }
+GroupRecord ToGroup(const StringList& f) { return {Field(f, 0), Field(f, 1)}; }
+StringList Fields(const UserRecord& u) { return {u.Name, u.Description, u.Number, u.Group}; }
+StringList Fields(const GroupRecord& g) { return {g.Name, g.Description}; }
+
+std::string ValueName(int index) { return std::to_string(index); }
+
+bool IsRecordIndex(HKEY key, int index) { return index >= 0 && index < RecordKey::RecordCount(key); }
+
+// The first record, from index 0 up, whose Name equals `name`.
+std::optional<StringList> FindFirstByName(const RecordKey& records, const std::string& name) {
+  framework::RegKey key = OpenKeyForReading(records.Path());
+  const int count = RecordKey::RecordCount(key.Get());
+  for (int i = 0; i < count; ++i) {
+    StringList fields = RegReadStringList(key.Get(), ValueName(i).c_str());
+    if (NamesEqual(Field(fields, 0), name)) return fields;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<UserRecord> LoadUsers() {
+  std::vector<UserRecord> users;
+  for (const StringList& fields : UsersKey().ReadAllRecords()) users.push_back(ToUser(fields));
+  return users;
+}
+
+std::vector<GroupRecord> LoadGroups() {
+  std::vector<GroupRecord> groups;
+  for (const StringList& fields : GroupsKey().ReadAllRecords()) groups.push_back(ToGroup(fields));
+  return groups;
+}
+
+std::optional<UserRecord> LoadUser(int index) {
+  framework::RegKey key = OpenKeyForReading(UsersKey().Path());
+  if (!IsRecordIndex(key.Get(), index)) return std::nullopt;
+  return ToUser(RegReadStringList(key.Get(), ValueName(index).c_str()));
+}
+
+std::optional<GroupRecord> LoadGroup(int index) {
+  framework::RegKey key = OpenKeyForReading(GroupsKey().Path());
+  if (!IsRecordIndex(key.Get(), index)) return std::nullopt;
+  return ToGroup(RegReadStringList(key.Get(), ValueName(index).c_str()));
+}
+
+void AddUser(const UserRecord& user) { UsersKey().AppendRecord(Fields(user)); }
+
+void AddGroup(const GroupRecord& group) { GroupsKey().AppendRecord(Fields(group)); }
+
+bool UpdateUser(int index, const UserRecord& user) {
+  framework::RegKey key = OpenKeyForWriting(UsersKey().Path());
+  // Writing past the last record would leave a gap in the numbering.
+  if (!IsRecordIndex(key.Get(), index)) return false;
+  return RegWriteStringList(key.Get(), ValueName(index).c_str(), Fields(user));
+}
+
+bool DeleteUser(int index) {
+  const RecordKey users = UsersKey();
+  if (!IsRecordIndex(OpenKeyForReading(users.Path()).Get(), index)) return false;
+  users.RemoveRecord(index);
+  return true;
+}
+
+bool UpdateGroup(int index, const GroupRecord& group) {
+  framework::RegKey key = OpenKeyForWriting(GroupsKey().Path());
+  if (!IsRecordIndex(key.Get(), index)) return false;
+  const std::string oldName = Field(RegReadStringList(key.Get(), ValueName(index).c_str()), 0);
+  if (!RegWriteStringList(key.Get(), ValueName(index).c_str(), Fields(group))) return false;
+  // Also when the name is unchanged, so a change of letter case reaches the
+  // users' Group fields.
+  ReplaceGroupInUsers(oldName, group.Name);
+  return true;
+}
+
+bool DeleteGroup(int index) {
+  const RecordKey groups = GroupsKey();
+  std::string name;
+  {
+    framework::RegKey key = OpenKeyForWriting(groups.Path());
+    if (!IsRecordIndex(key.Get(), index)) return false;
+    name = Field(RegReadStringList(key.Get(), ValueName(index).c_str()), 0);
+  }
+  groups.RemoveRecord(index);
+  ReplaceGroupInUsers(name, kNoGroup);
+  return true;
+}
+
+void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName) {
+  framework::RegKey key = OpenKeyForWriting(UsersKey().Path());
+  const int count = RecordKey::RecordCount(key.Get());
+  for (int i = 0; i < count; ++i) {
+    StringList fields = RegReadStringList(key.Get(), ValueName(i).c_str());
+    if (!NamesEqual(Field(fields, 3), oldName)) continue;
+    fields.resize(std::max<std::size_t>(fields.size(), 4));
+    fields[3] = newName;
+    RegWriteStringList(key.Get(), ValueName(i).c_str(), fields);
+  }
+}
+
+std::vector<std::string> GroupMemberNumbers(const std::string& group) {
+  framework::RegKey key = OpenKeyForReading(UsersKey().Path());
+  std::vector<std::string> numbers;
+  const int count = RecordKey::RecordCount(key.Get());
+  for (int i = 0; i < count; ++i) {
+    const StringList fields = RegReadStringList(key.Get(), ValueName(i).c_str());
+    if (NamesEqual(Field(fields, 3), group)) numbers.push_back(Field(fields, 2));
+  }
+  return numbers;
+}
+
+std::vector<std::string> ResolveRecipient(const std::string& recipient) {
+  if (FindFirstByName(GroupsKey(), recipient)) return GroupMemberNumbers(recipient);
+  if (auto user = FindFirstByName(UsersKey(), recipient)) return {Field(*user, 2)};
+  if (IsValidNumber(recipient)) return {recipient};
+  return {};
+}
+
+}  // namespace directory

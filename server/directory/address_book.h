@@ -1,0 +1,63 @@
+// The address book: users and groups in the numbered record keys "Users"
+// and "Groups" under the application key, and the resolution of an alert's
+// recipient into telephone numbers. A user belongs to the group whose Name
+// equals its Group field (NamesEqual); "<none>" stands for no group.
+// Indices are positions in the store and shift when an earlier record goes.
+// User-interface thread only; failures are silent (a missing key reads as
+// no records).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace directory {
+
+inline constexpr char kNoGroup[] = "<none>";
+
+struct UserRecord {
+  std::string Name;
+  std::string Description;
+  std::string Number;
+  std::string Group = kNoGroup;
+};
+
+struct GroupRecord {
+  std::string Name;
+  std::string Description;
+};
+
+// All records in store order (the index of each is its position).
+std::vector<UserRecord> LoadUsers();
+std::vector<GroupRecord> LoadGroups();
+// One record; nothing when the index is outside the records.
+std::optional<UserRecord> LoadUser(int index);
+std::optional<GroupRecord> LoadGroup(int index);
+
+// Appending creates the keys on first use. Names need not be unique.
+void AddUser(const UserRecord& user);
+void AddGroup(const GroupRecord& group);
+
+// Update and delete act only on an existing record (false otherwise).
+bool UpdateUser(int index, const UserRecord& user);
+bool DeleteUser(int index);
+// Rewrites the group and carries its name to its users, also when only the
+// letter case changed.
+bool UpdateGroup(int index, const GroupRecord& group);
+// Removes the group; its users stay, with Group "<none>".
+bool DeleteGroup(int index);
+
+// Sets Group to `newName` in every user whose Group equals `oldName`.
+void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName);
+
+// The Number of every member of the group, in user order, as stored (empty
+// and repeated numbers included).
+std::vector<std::string> GroupMemberNumbers(const std::string& group);
+
+// The numbers an alert for `recipient` goes to, empty when it names nothing:
+// the first group of that name (its members, even none), else the first
+// user of that name, else the recipient itself, untrimmed, when it is a
+// valid number.
+std::vector<std::string> ResolveRecipient(const std::string& recipient);
+
+}  // namespace directory

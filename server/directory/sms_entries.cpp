@@ -1,0 +1,118 @@
+#include "server/directory/sms_entries.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "server/directory/names.h"
+#include "server/directory/registry_store.h"
+
+namespace directory {
+namespace {
+
+std::string EntryKeyPath(const std::string& name) { return ApplicationKeyPath() + "\\" + name; }
+
+}  // namespace
+
+std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
+  if (!IsUsableEntryName(name)) return std::nullopt;
+  framework::RegKey key = OpenKeyForReading(EntryKeyPath(name));
+  if (!key) return std::nullopt;
+  SmsEntry entry;
+  entry.Name = name;
+  entry.Smsc = RegReadString(key.Get(), "SMSC");
+  entry.Port = RegReadDword(key.Get(), "Port");
+  entry.Baud = RegReadDword(key.Get(), "Baud");
+  entry.DataBits = RegReadDword(key.Get(), "Bits");
+  entry.StopBits = RegReadDword(key.Get(), "Stop");
+  entry.Parity = RegReadDword(key.Get(), "Parity");
+  entry.Script = RegReadStringList(key.Get(), "Script");
+  return entry;
+}
+
+SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew) {
+  if (!IsUsableEntryName(entry.Name)) return SaveEntryResult::kUnusableName;
+  const std::string path = EntryKeyPath(entry.Name);
+  framework::RegKey key = isNew ? CreateKeyForWriting(path) : OpenKeyForWriting(path);
+  if (!key) return SaveEntryResult::kNotStored;
+
+  StringList script;
+  std::ranges::copy_if(entry.Script, std::back_inserter(script),
+                       [](const std::string& statement) { return !statement.empty(); });
+  const bool stored = RegWriteString(key.Get(), "SMSC", entry.Smsc) &&
+                      RegWriteDword(key.Get(), "Port", entry.Port) &&
+                      RegWriteDword(key.Get(), "Baud", entry.Baud) &&
+                      RegWriteDword(key.Get(), "Bits", entry.DataBits) &&
+                      RegWriteDword(key.Get(), "Stop", entry.StopBits) &&
+                      RegWriteDword(key.Get(), "Parity", entry.Parity) &&
+                      RegWriteStringList(key.Get(), "Script", script);
+  return stored ? SaveEntryResult::kSaved : SaveEntryResult::kNotStored;
+}
+
+bool RegisterSmsEntryName(const std::string& name) {
+  if (!IsUsableEntryName(name)) return false;
+  framework::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
+  if (!key) return false;
+  StringList entries = RegReadStringList(key.Get(), "Entries");
+  if (std::ranges::any_of(entries, [&](const std::string& e) { return NamesEqual(e, name); }))
+    return false;
+  entries.push_back(name);
+  RegWriteStringList(key.Get(), "Entries", entries);
+  RegWriteString(key.Get(), "CurrentEntry", name);
+  return true;
+}
+
+void DeleteSmsEntry(const std::string& name) {
+  framework::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
+  if (!key) return;
+  StringList entries = RegReadStringList(key.Get(), "Entries");
+  const auto found = std::ranges::find_if(entries, [&](const std::string& e) { return NamesEqual(e, name); });
+  if (found != entries.end()) {
+    entries.erase(found);
+    // An unusable name would reach the application key itself or the
+    // address book, which are never an entry's key.
+    if (IsUsableEntryName(name)) ::RegDeleteKeyA(key.Get(), name.c_str());
+  }
+  RegWriteStringList(key.Get(), "Entries", entries);
+  // The first remaining element, even an empty one, and whichever entry went.
+  RegWriteString(key.Get(), "CurrentEntry", entries.empty() ? std::string() : entries.front());
+}
+
+std::vector<std::string> LoadSmsEntryNames() {
+  StringList entries = RegReadStringList(OpenKeyForReading(ApplicationKeyPath()).Get(), "Entries");
+  std::erase(entries, std::string());
+  return entries;
+}
+
+std::optional<ActiveSmsEntry> LoadActiveSmsEntry() {
+  std::string current;
+  ActiveSmsEntry active;
+  {
+    framework::RegKey key = OpenKeyForReading(ApplicationKeyPath());
+    if (!key) return std::nullopt;
+    current = RegReadString(key.Get(), "CurrentEntry");
+    if (current.empty()) return std::nullopt;
+    active.Id = RegReadString(key.Get(), "ID");
+    active.Footer = RegReadString(key.Get(), "Footer");
+  }
+  std::optional<SmsEntry> entry = LoadSmsEntry(current);
+  if (!entry) return std::nullopt;
+  active.Entry = std::move(*entry);
+  return active;
+}
+
+AppSettings LoadAppSettings() {
+  framework::RegKey key = OpenKeyForReading(ApplicationKeyPath());
+  return {RegReadString(key.Get(), "ID"), RegReadString(key.Get(), "CurrentEntry"),
+          RegReadString(key.Get(), "Footer")};
+}
+
+bool SaveAppSettings(const AppSettings& settings) {
+  framework::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
+  if (!key) return false;
+  const bool id = RegWriteString(key.Get(), "ID", settings.Id);
+  const bool current = RegWriteString(key.Get(), "CurrentEntry", settings.CurrentEntry);
+  const bool footer = RegWriteString(key.Get(), "Footer", settings.Footer);
+  return id && current && footer;
+}
+
+}  // namespace directory
