@@ -5,6 +5,7 @@
 
 #include "server/directory/names.h"
 #include "server/directory/registry_store.h"
+#include "server/modem/footer.h"
 
 namespace directory {
 namespace {
@@ -92,7 +93,7 @@ std::optional<ActiveSmsEntry> LoadActiveSmsEntry() {
     current = RegReadString(key.Get(), "CurrentEntry");
     if (current.empty()) return std::nullopt;
     active.Id = RegReadString(key.Get(), "ID");
-    active.Footer = RegReadString(key.Get(), "Footer");
+    active.Footer = modem::ReadFooter(key.Get());
   }
   std::optional<SmsEntry> entry = LoadSmsEntry(current);
   if (!entry) return std::nullopt;
