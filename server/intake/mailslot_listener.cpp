@@ -46,13 +46,15 @@ bool MailslotListener::Stop() {
   m_bListening = 0;
   ::ResetEvent(m_evListenerStopped.Get());
   // The read waits without time limit: one message releases it.
-  framework::FileHandle writer(::CreateFileA(m_name.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                             nullptr));
-  if (writer) {
-    const char wakeUp = 0;
-    DWORD written = 0;
-    ::WriteFile(writer.Get(), &wakeUp, 1, &written, nullptr);
+  framework::FileHandle writer(::CreateFileA(m_name.c_str(), GENERIC_WRITE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const char wakeUp = 0;
+  DWORD written = 0;
+  if (!writer || !::WriteFile(writer.Get(), &wakeUp, 1, &written, nullptr)) {
+    // A writer that keeps the mailslot open without sharing it shuts out the
+    // wake-up: cancel the read itself.
+    ::CancelSynchronousIo(m_hListenerThread.Get());
   }
   m_hMailslot.Reset();
   return ::WaitForSingleObject(m_evListenerStopped.Get(), kStopTimeoutMs) == WAIT_OBJECT_0;
