@@ -1,0 +1,118 @@
+#include "framework/dialog.h"
+
+#include <vector>
+
+namespace framework {
+
+HWND DataExchange::Item(int id) const { return ::GetDlgItem(m_dialog.Handle(), id); }
+
+void DataExchange::Text(int id, std::string& value) {
+  HWND item = Item(id);
+  if (!m_saving) {
+    ::SetWindowTextA(item, value.c_str());
+    return;
+  }
+  std::vector<char> buffer(static_cast<size_t>(::GetWindowTextLengthA(item)) + 1);
+  int length = ::GetWindowTextA(item, buffer.data(), static_cast<int>(buffer.size()));
+  value.assign(buffer.data(), length > 0 ? length : 0);
+}
+
+void DataExchange::ComboIndex(int id, int& index) {
+  if (m_saving)
+    index = static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+  else
+    ::SendMessageA(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void DataExchange::Control(int id, Window& control) {
+  if (!control.Handle()) control.Subclass(Item(id));
+}
+
+void DataExchange::Fail(int id) {
+  if (m_failed) return;  // the first faulty field keeps the focus
+  m_failed = true;
+  HWND item = Item(id);
+  ::SendMessageA(m_dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+  ::SendMessageA(item, EM_SETSEL, 0, -1);
+}
+
+INT_PTR Dialog::DoModal() {
+  return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_parent,
+                           &Dialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::UpdateData(bool saving) {
+  DataExchange dx(*this, saving);
+  DoDataExchange(dx);
+  return !dx.Failed();
+}
+
+BOOL Dialog::OnInitDialog() {
+  UpdateData(false);
+  return TRUE;
+}
+
+void Dialog::OnOK() {
+  if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+LRESULT Dialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      return OnInitDialog();
+    case WM_COMMAND:
+      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == IDOK) {
+          OnOK();
+          return 0;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          OnCancel();
+          return 0;
+        }
+      }
+      break;
+  }
+  return DefaultProc(msg, wParam, lParam);
+}
+
+LRESULT Dialog::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (ReflectToChild(msg, wParam, lParam, result)) return result;
+  m_unhandled = true;
+  return 0;
+}
+
+INT_PTR CALLBACK Dialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* dialog = static_cast<Dialog*>(FromHandle(hwnd));
+  if (!dialog && msg == WM_INITDIALOG) {
+    dialog = reinterpret_cast<Dialog*>(lParam);
+    dialog->Attach(hwnd);
+  }
+  if (!dialog) return FALSE;
+  dialog->m_unhandled = false;
+  LRESULT result = dialog->Dispatch(msg, wParam, lParam);
+  if (dialog->m_unhandled) return FALSE;
+  switch (msg) {
+    // These answer through the return value itself.
+    case WM_INITDIALOG:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORMSGBOX:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+      return static_cast<INT_PTR>(result);
+  }
+  ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+}  // namespace framework

@@ -1,0 +1,155 @@
+#include "server/frame/main_frame.h"
+
+#include "framework/window.h"
+#include "server/log/activity_log.h"
+#include "server/log/log_entry.h"
+#include "server/log/log_list.h"
+#include "server/res/resource_ids.h"
+
+const UINT g_uTrayNotifyMessage = ::RegisterWindowMessageA("TELLISTRYTRAYNOTIFY");
+
+bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+  // No cursor and no background: the list covers the whole client area.
+  static std::string s_className;
+  s_className = framework::RegisterWindowClass(
+      CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr, nullptr,
+      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+  cs.lpszClass = s_className.c_str();
+  return FrameWindow::PreCreateWindow(cs);
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_SIZE:
+      OnSize(wParam, LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      ::SetTextColor(dc, activity::LineTextColour(0));
+      ::SetBkColor(dc, RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
+    }
+    case WM_MEASUREITEM: {
+      auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (item.CtlType != ODT_LISTBOX || item.CtlID != IDC_LOG_LIST) break;
+      activity::MeasureLogLine(item);
+      return TRUE;
+    }
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item.CtlType != ODT_LISTBOX || item.CtlID != IDC_LOG_LIST) break;
+      activity::DrawLogLine(item);
+      return TRUE;
+    }
+    case WM_ERASEBKGND:
+      return FALSE;
+    case WM_COMMAND:
+      if (lParam == 0 && OnCommand(LOWORD(wParam))) return 0;
+      break;
+  }
+  // Registered messages (numbers known only at run time).
+  if (msg == g_uTraceDebugMessage) return OnLogMessage();
+  if (msg == g_uTrayNotifyMessage) return OnTrayNotify(lParam);
+  if (msg == g_uAlertMessage) return OnAlertMessage();
+  return FrameWindow::WindowProc(msg, wParam, lParam);
+}
+
+bool CMainFrame::OnCreate() {
+  m_wndLog = ::CreateWindowExA(0, "LISTBOX", "", activity::kLogListStyle, 0, 0, 0, 0, Handle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG_LIST)),
+                               ::GetModuleHandleA(nullptr), nullptr);
+  if (!m_wndLog) return false;
+  ::SendMessageA(m_wndLog, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(ANSI_VAR_FONT)),
+                 TRUE);
+  // The program is left through Exit only.
+  ::EnableMenuItem(::GetSystemMenu(Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+  m_pTrayIcon = std::make_unique<CTrayIcon>(Handle(), g_uTrayNotifyMessage, IDI_TRAY_LOADING);
+  m_listenerError = m_listener.Start(Handle(), m_alerts);
+  return true;
+}
+
+void CMainFrame::OnSize(WPARAM type, int width, int height) {
+  if (type == SIZE_MINIMIZED) {
+    ::ShowWindow(Handle(), SW_HIDE);
+    return;
+  }
+  if (m_wndLog) ::MoveWindow(m_wndLog, 0, 0, width, height, TRUE);
+}
+
+bool CMainFrame::OnCommand(UINT id) {
+  switch (id) {
+    case ID_OPEN_TELLISTRY:
+      ::ShowWindow(Handle(), SW_SHOWNORMAL);
+      return true;
+    case ID_APP_EXIT_CONFIRM:
+      OnExit();
+      return true;
+  }
+  return false;
+}
+
+void CMainFrame::OnExit() {
+  const std::string question = framework::LoadResourceString(IDS_ARE_YOU_SURE);
+  if (::MessageBoxA(Handle(), question.c_str(), "Tellistry", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  // Confirmed while a delivery pumps messages inside OnAlertMessage: the
+  // window (and this object) must outlive that call, which ends it.
+  if (m_bDispatching) {
+    m_bExitPending = true;
+    LogActivity("Exit requested: closing when the current delivery ends", LogLevel::Warning);
+    return;
+  }
+  DestroyWindow();
+}
+
+BOOL CMainFrame::DestroyWindow() {
+  m_listener.Stop();
+  SetTrayState(IDI_TRAY_CLOSING);
+  return FrameWindow::DestroyWindow();
+}
+
+void CMainFrame::SetTrayState(UINT resourceId) {
+  if (m_pTrayIcon) m_pTrayIcon->SetState(resourceId);
+}
+
+LRESULT CMainFrame::OnLogMessage() {
+  // Only the entries queued now; each pop takes the lock on its own, so
+  // writers on other threads are never held up by the list.
+  for (std::size_t n = LogQueue::Count(); n > 0; --n) {
+    const std::string entry = LogQueue::Pop();
+    const long level = activity::EntryLevel(entry);
+    activity::AppendLogLine(m_wndLog, activity::DisplayedLine(entry), level);
+    SetTrayState(level == static_cast<long>(LogLevel::Error) ? IDI_TRAY_ERRORS : IDI_TRAY_NORMAL);
+  }
+  return 0;
+}
+
+LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
+  switch (mouseMessage) {
+    case WM_LBUTTONDBLCLK:
+      ::ShowWindow(Handle(), SW_SHOWNORMAL);
+      break;
+    case WM_RBUTTONDOWN:
+      ShowTrayMenu();
+      break;
+  }
+  return 0;
+}
+
+void CMainFrame::ShowTrayMenu() {
+  HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU));
+  if (!menu) return;
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  // In the foreground, or the menu would not close when clicked away.
+  ::SetForegroundWindow(Handle());
+  ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(),
+                   nullptr);
+  ::DestroyMenu(menu);
+}

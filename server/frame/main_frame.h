@@ -1,0 +1,59 @@
+// CMainFrame: the server's only top-level window. Its client area is the
+// activity-log list; it owns the tray icon and the alert mailslot listener,
+// and its destroy sequence is where shutdown begins. It lives on the
+// user-interface thread; only the listener runs elsewhere. Win32.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/frame_window.h"
+#include "server/frame/tray_icon.h"
+#include "server/intake/alert_queue.h"
+#include "server/intake/mailslot_listener.h"
+
+// Registered before the entry point: mouse events on the tray icon.
+extern const UINT g_uTrayNotifyMessage;
+
+class CMainFrame : public framework::FrameWindow {
+ public:
+  static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | kAddToTitle;
+
+  CMainFrame() = default;
+
+  // The listener's stop, the Closing tray state, then the window goes.
+  BOOL DestroyWindow() override;
+
+  // AlertQueue: filled by the listener thread, each push announced by
+  // g_uAlertMessage posted to this window.
+  intake::AlertQueue& Alerts() { return m_alerts; }
+  HWND LogList() const { return m_wndLog; }
+  // 0 when the alert mailslot was created, else the Windows error.
+  DWORD ListenerError() const { return m_listenerError; }
+  void SetTrayState(UINT resourceId);
+
+ protected:
+  bool PreCreateWindow(CREATESTRUCTA& cs) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  bool OnCreate();
+  void OnSize(WPARAM type, int width, int height);
+  bool OnCommand(UINT id);
+  void OnExit();
+  LRESULT OnLogMessage();
+  LRESULT OnTrayNotify(LPARAM mouseMessage);
+  LRESULT OnAlertMessage();
+  void ShowTrayMenu();
+
+  // Set while OnAlertMessage runs: a delivery pumps messages, and the alert
+  // messages it lets in must leave their alerts to the running loop.
+  int m_bDispatching = 0;
+  bool m_bExitPending = false;  // Exit confirmed during a dispatch
+  intake::AlertQueue m_alerts;
+  intake::MailslotListener m_listener;
+  DWORD m_listenerError = 0;
+  std::unique_ptr<CTrayIcon> m_pTrayIcon;
+  HWND m_wndLog = nullptr;  // child: destroyed with the frame
+};

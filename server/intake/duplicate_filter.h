@@ -1,0 +1,29 @@
+// The listener's duplicate rule. Portable.
+//
+// One broadcast write can arrive more than once. A datagram is a repeat when
+// it carries the same tick and the same computer name (ignoring case) as the
+// datagram accepted just before it; only that last one is remembered, and
+// the text plays no part.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace intake {
+
+class DuplicateFilter {
+ public:
+  // True when the datagram is to be accepted (and is then remembered).
+  bool Accept(std::uint32_t tick, std::string_view computerName);
+
+ private:
+  std::uint32_t m_lastTick = 0xFFFFFFFFu;
+  std::string m_lastName;
+};
+
+// Computer names are NetBIOS names: letters are compared without case
+// (ASCII); every other byte must match exactly.
+bool SameComputerName(std::string_view a, std::string_view b);
+
+}  // namespace intake

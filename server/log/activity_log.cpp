@@ -1,0 +1,61 @@
+#include "server/log/activity_log.h"
+
+#include <utility>
+
+#include "framework/ui_thread.h"
+#include "framework/window.h"
+#include "server/log/log_entry.h"
+
+const UINT g_uTraceDebugMessage = ::RegisterWindowMessageA("TELLISTRYTRACEDEBUG");
+
+std::deque<std::string> g_lstLog;
+framework::CriticalSection g_csLog;
+
+namespace LogQueue {
+
+void Push(std::string entry) {
+  framework::ScopedLock lock(g_csLog);
+  g_lstLog.push_back(std::move(entry));
+}
+
+std::size_t Count() {
+  framework::ScopedLock lock(g_csLog);
+  return g_lstLog.size();
+}
+
+std::string Pop() {
+  framework::ScopedLock lock(g_csLog);
+  if (g_lstLog.empty()) return {};
+  std::string entry = std::move(g_lstLog.front());
+  g_lstLog.pop_front();
+  return entry;
+}
+
+}  // namespace LogQueue
+
+namespace {
+
+activity::LogTime LocalTime() {
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  activity::LogTime t;
+  t.year = st.wYear;
+  t.month = st.wMonth;
+  t.dayOfWeek = st.wDayOfWeek;
+  t.day = st.wDay;
+  t.hour = st.wHour;
+  t.minute = st.wMinute;
+  t.second = st.wSecond;
+  return t;
+}
+
+}  // namespace
+
+void LogActivity(std::string_view text, LogLevel level) {
+  framework::UiThread* thread = framework::UiThread::Current();
+  framework::Window* window = thread ? thread->MainWindow() : nullptr;
+  HWND target = window ? window->Handle() : nullptr;
+  if (!target) return;
+  LogQueue::Push(activity::FormatLogEntry(text, level, LocalTime()));
+  ::PostMessageA(target, g_uTraceDebugMessage, 0, 0);
+}

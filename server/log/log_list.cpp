@@ -1,0 +1,67 @@
+#include "server/log/log_list.h"
+
+#include <vector>
+
+#include "server/log/log_entry.h"
+
+namespace activity {
+
+void AppendLogLine(HWND list, const std::string& line, long level) {
+  int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+  if (MustDropOldestLine(count)) {
+    ::SendMessageA(list, LB_DELETESTRING, 0, 0);
+    --count;
+  }
+  LRESULT index =
+      ::SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(line.c_str()));
+  // A failed insert returns a negative index, which LB_SETSEL would take as
+  // "every line": nothing more to do then.
+  if (index < 0) return;
+  ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), level);
+  // An extended-selection list selects with LB_SETSEL; the old selection goes.
+  ::SendMessageA(list, LB_SETSEL, FALSE, -1);
+  ::SendMessageA(list, LB_SETSEL, TRUE, index);
+  ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+void MeasureLogLine(MEASUREITEMSTRUCT& item) { item.itemHeight = kLogLineHeight; }
+
+void DrawLogLine(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  const COLORREF oldBack = ::GetBkColor(dc);
+  const COLORREF oldText = ::GetTextColor(dc);
+
+  std::string text;
+  if (item.itemID != static_cast<UINT>(-1)) {
+    LRESULT length = ::SendMessageA(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+    if (length > 0) {
+      std::vector<char> buffer(static_cast<size_t>(length) + 1);
+      length = ::SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID,
+                              reinterpret_cast<LPARAM>(buffer.data()));
+      if (length > 0) text.assign(buffer.data(), static_cast<size_t>(length));
+    }
+  }
+
+  RECT client;
+  ::GetClientRect(item.hwndItem, &client);
+  RECT rect = item.rcItem;
+  rect.right = rect.left + client.right;
+
+  COLORREF textColour = LineTextColour(static_cast<long>(item.itemData));
+  COLORREF backColour = RGB(0, 0, 0);
+  if (item.itemState & ODS_SELECTED) {
+    textColour = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    backColour = ::GetSysColor(COLOR_HIGHLIGHT);
+  }
+  ::SetTextColor(dc, textColour);
+  ::SetBkColor(dc, backColour);
+  // ExtTextOut with an empty string is the cheapest solid fill.
+  ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, "", 0, nullptr);
+  ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_NOCLIP);
+  if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &rect);
+
+  ::SetBkColor(dc, oldBack);
+  ::SetTextColor(dc, oldText);
+}
+
+}  // namespace activity

@@ -1,0 +1,25 @@
+// The activity-log list box of the main window: appending lines under the
+// line cap, and owner drawing (14-pixel lines, colour by level on black,
+// the selection in the system highlight colours). Win32.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace activity {
+
+inline constexpr int kLogListId = 1000;
+inline constexpr DWORD kLogListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED |
+                                       LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL |
+                                       LBS_DISABLENOSCROLL;
+inline constexpr UINT kLogLineHeight = 14;
+
+// Appends a line with its level as data, dropping the oldest line of a full
+// list, then selects the new line and scrolls it to the top.
+void AppendLogLine(HWND list, const std::string& line, long level);
+
+void MeasureLogLine(MEASUREITEMSTRUCT& item);
+void DrawLogLine(const DRAWITEMSTRUCT& item);
+
+}  // namespace activity

@@ -1,0 +1,99 @@
+#include "server/modem/alert_sender.h"
+
+#include "common/format.h"
+#include "server/directory/sms_entries.h"
+#include "server/log/activity_log.h"
+#include "server/modem/message_pump.h"
+#include "server/modem/message_text.h"
+#include "server/modem/script.h"
+
+namespace modem {
+namespace {
+
+constexpr char kNoEntry[] = "Failed to locate current SMS entry: Please check application settings";
+constexpr char kNoPort[] =
+    "Failed to initate communications: Please check application settings and modem connection";
+constexpr char kSendFailed[] =
+    "Failed to send alert: Please check application settings and modem connection";
+
+// A modem that holds the line back (flow control, a hung device) must not
+// hold the user interface with it: a write gives up after this long, and
+// the script's next wait then times out.
+constexpr DWORD kWriteTimeoutMs = 10000;
+
+// The script's view of the delivery: the open port, the message pump, the
+// tick counter and the activity log.
+class PortScriptHost final : public ScriptHost {
+ public:
+  explicit PortScriptHost(SerialPort& port) : m_port(port) {}
+
+  void Write(std::string_view bytes) override {
+    DWORD written = 0;
+    m_port.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr,
+                 kWriteTimeoutMs);
+  }
+  std::string Take(std::size_t maxBytes) override { return m_port.Received().Take(maxBytes); }
+  void Pause(unsigned milliseconds) override { PumpMessagesFor(milliseconds); }
+  std::uint32_t Tick() override { return ::GetTickCount(); }
+  void Log(const std::string& text, LogLevel level) override { LogActivity(text, level); }
+
+ private:
+  SerialPort& m_port;
+};
+
+bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != 0; }
+
+}  // namespace
+
+int AlertSender::Send(const std::string& alertText, const std::string& number) {
+  LogActivity(text::Format("Sending alert \"%s\" to %s", alertText, number), LogLevel::Information);
+
+  const std::optional<directory::ActiveSmsEntry> active = directory::LoadActiveSmsEntry();
+  if (!active) {
+    LogActivity(kNoEntry, LogLevel::Error);
+    return 0;
+  }
+  const directory::SmsEntry& entry = active->Entry;
+  // An entry without statements would send nothing at all; reporting that
+  // as a sent alert would lose the alert silently.
+  if (entry.Script.empty()) {
+    LogActivity(text::Format("The script of SMS entry %s is empty", entry.Name), LogLevel::Warning);
+    LogActivity(kSendFailed, LogLevel::Error);
+    return 0;
+  }
+  ScriptInputs inputs{entry.Smsc, number, active->Id, alertText, active->Footer};
+  // The modem gets a cleaned copy; the log keeps the text as received.
+  SubstituteCharacters(inputs.alertText, IsLeadByte);
+
+  if (m_port.Open(text::Format("COM%d", entry.Port), 2048, 2048) != 0) {
+    LogActivity(kNoPort, LogLevel::Error);
+    return 0;
+  }
+  // Settings the port refuses leave the defaults of Open in place.
+  m_port.SetParams(entry.Baud, static_cast<BYTE>(entry.DataBits), static_cast<BYTE>(entry.Parity),
+                   static_cast<BYTE>(entry.StopBits));
+  m_port.StartReader();
+
+  PortScriptHost host(m_port);
+  bool ran = true;
+  try {
+    RunScript(entry.Script, inputs, host);
+  } catch (...) {  // ScriptFailure, or anything else that ends the run
+    ran = false;
+  }
+  m_port.StopReader();
+  m_port.Close();
+  if (!ran) {
+    LogActivity(kSendFailed, LogLevel::Error);
+    return 0;
+  }
+  LogActivity(text::Format("Alert \"%s\" send to %s OK", alertText, number), LogLevel::Information);
+  return 1;
+}
+
+int SendAlert(const std::string& alertText, const std::string& number) {
+  AlertSender sender;
+  return sender.Send(alertText, number);
+}
+
+}  // namespace modem

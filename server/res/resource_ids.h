@@ -1,0 +1,30 @@
+// Resource and command ids of tellistry.exe, shared by the resource script
+// and the code.
+#pragma once
+
+// Main frame: menu, accelerators, icon 128 and string 128 share the id.
+#define IDR_MAINFRAME 128
+#define IDR_TRAYMENU 129
+
+// Tray states: icon and tip string of the same id.
+#define IDI_TRAY_LOADING 144
+#define IDI_TRAY_ERRORS 146
+#define IDI_TRAY_CLOSING 147
+#define IDI_TRAY_NORMAL 302
+
+#define IDS_ARE_YOU_SURE 303
+
+// Commands.
+#define ID_ADDRESS_BOOK 129
+#define ID_MAINTAIN_SETTINGS 1000
+#define ID_APP_EXIT_CONFIRM 1002
+#define ID_OPEN_TELLISTRY 1003
+#define ID_HELP_GETTING_STARTED 32806
+#define ID_HELP_SUPPORT 32808
+#define ID_APP_ABOUT 57664
+#define ID_HELP_INDEX 57666
+#define ID_HELP_FINDER 57667
+#define ID_HELP 57670
+
+// Controls.
+#define IDC_LOG_LIST 1000
