@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# End to end: tellistry.exe with a dial-up service centre, then a GSM modem,
+# on the simulated modem; alerts from raisealert and raw datagrams; checks
+# the log lines the driver reads and the bytes the modem received.
+. "$(dirname "$0")/e2e_lib.sh"
+trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
+scripts=$src/server/modem/scripts
+
+e2etool reset
+e2etool entry Centre "$MODEMSIM_COM" "$(winpath "$scripts/dialup_centre.txt")" 0800123
+e2etool settings Srv ""
+e2etool group Admins
+e2etool user Ann +441111 Admins
+e2etool user Bob +442222 Admins
+e2etool user Cy +443333 admins
+e2etool user Dee +444444 "<none>"
+start_server || { finish; exit 1; }
+
+echo "== a group of three users: three deliveries, then one Alert done."
+raise Backup Admins "Disk full"
+wait_count "Alert done." 1 120
+expect_line "INFO: Alert for Admins"
+for n in +441111 +442222 +443333; do
+  expect_line "INFO:    Sending alert to $n"
+  expect_line "INFO: Sending alert \"(From Backup) Disk full\" to $n"
+  expect_line "INFO: Alert \"(From Backup) Disk full\" send to $n OK"
+done
+got=$(received_raw)
+[ "$(grep -o 'ATD 0800123' <<<"$got" | wc -l)" -eq 3 ] && pass "three dials" || fail "dials: $(received)"
+[ "$(grep -o 'Srv:(From Backup) Disk full' <<<"$got" | wc -l)" -eq 3 ] && pass "three messages" \
+  || fail "messages: $(received)"
+for n in +441111 +442222 +443333; do grep -qF "$n" <<<"$got" || fail "number $n not sent"; done
+[ "$(grep -o 'ATH' <<<"$got" | wc -l)" -eq 3 ] && pass "three hang-ups" || fail "hang-ups: $(received)"
+
+echo "== unknown recipients and malformed texts are logged, nothing is sent"
+clear_received
+raise Backup Nobody "hello"
+e2etool raw 'no tabs here'
+e2etool raw 'one\ttab only'
+wait_count "Malformed message:one" 1 30
+expect_line "INFO: Alert for Nobody"
+expect_line "WARNING: Unknown or invalid recipient:Nobody"
+expect_line "WARNING: Malformed message:no tabs here"
+expect_line "WARNING: Malformed message:one	tab only"
+[ ! -s "$MODEMSIM_DIR/received" ] && pass "nothing sent" || fail "sent: $(received)"
+
+echo "== brackets logged as received, sent as parentheses; format text literal"
+clear_received
+raise "Lab[1]" Dee 'a[b]{c} %s%n%x'
+wait_count "Alert done." 2 60
+expect_line "INFO: Alert \"(From Lab[1]) a[b]{c} %s%n%x\" send to +444444 OK"
+grep -qF 'Srv:(From Lab(1)) a(b)(c) %s%n%x' "$MODEMSIM_DIR/received" && pass "sent with parentheses" \
+  || fail "sent: $(received)"
+
+echo "== an alert raised during a delivery is taken by the same run, after it"
+raise First Ann "one"
+sleep 1
+raise Second Bob "two"
+wait_count "Alert done." 4 120
+order=$(log_lines | grep -nE 'Alert for (Ann|Bob)|Alert done\.' | tail -4 | cut -d: -f2- | tr '\n' '|')
+[ "$order" = "INFO: Alert for Ann|INFO: Alert done.|INFO: Alert for Bob|INFO: Alert done.|" ] \
+  && pass "one after the other" || fail "order: $order"
+
+echo "== GSM text mode; control characters in an alert cannot reach the modem"
+e2etool entry Gsm "$MODEMSIM_COM" "$(winpath "$scripts/gsm_text_mode.txt")" ""
+clear_received
+: >"$MODEMSIM_DIR/sent"
+e2etool raw 'Mon\tDee\tDisk full\x1a\rAT+CMGS="+1900"\r\x1b\rATD 0900\r'
+wait_count "Alert done." 5 60
+log_lines | grep -qF 'INFO: Alert "(From Mon) Disk full' && pass "logged as received" \
+  || fail "GSM delivery not logged"
+got=$(received_raw)
+grep -qF 'AT+CMGS="+444444"' <<<"$got" && pass "addressed to the user" || fail "sent: $(received)"
+[ "$(tr -cd '\032' <"$MODEMSIM_DIR/received" | wc -c)" -eq 1 ] && pass "one Ctrl-Z (the script's)" \
+  || fail "Ctrl-Z count: $(received)"
+[ "$(tr -cd '\033' <"$MODEMSIM_DIR/received" | wc -c)" -eq 0 ] && pass "no ESC" || fail "ESC sent"
+grep -qF 'Disk full  AT+CMGS="+1900"   ATD 0900 ' <<<"$got" && pass "control bytes sent as blanks" \
+  || fail "message: $(received)"
+[ "$(grep -c '+CMGS:' "$MODEMSIM_DIR/sent")" -eq 1 ] && pass "exactly one message sent" \
+  || fail "modem answered: $(od -c "$MODEMSIM_DIR/sent" | head)"
+
+echo "== delivery failures: no current entry, no port, no script"
+: >"$work/empty.txt"
+e2etool current Missing
+raise x Dee "a"
+wait_count "Failed to locate current SMS entry" 1 30
+expect_line "ERROR: Failed to locate current SMS entry: Please check application settings"
+e2etool entry NoPort 0 "$(winpath "$scripts/gsm_text_mode.txt")" ""
+raise x Dee "b"
+wait_count "Failed to initate communications" 1 30
+expect_line "ERROR: Failed to initate communications: Please check application settings and modem connection"
+e2etool entry Blank "$MODEMSIM_COM" "$(winpath "$work/empty.txt")" ""
+raise x Dee "c"
+wait_count "Failed to send alert" 1 30
+expect_line "WARNING: The script of SMS entry Blank is empty"
+[ "$(log_lines | grep -c 'send to +444444 OK')" -eq 2 ] && pass "no false success" || fail "an empty script reported a send"
+
+stop_server
+finish

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End to end: a silent modem and a vanished modem. The wait ends in its
+# time-out and the send-failure entries, nothing more is sent, and the next
+# alert works once the modem is back. Prints the server's CPU time over the
+# 30-second wait (a figure, not an assertion).
+. "$(dirname "$0")/e2e_lib.sh"
+trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
+
+control() { echo "$1" >"$MODEMSIM_DIR/control"; }
+# CPU seconds (user + system) of the server's Wine process.
+server_cpu() {
+  local ticks=0 pid
+  for pid in $(pgrep -f 'tellistry\.exe'); do
+    ticks=$((ticks + $(awk '{print $14 + $15}' "/proc/$pid/stat" 2>/dev/null || echo 0)))
+  done
+  echo "$ticks"
+}
+
+e2etool reset
+e2etool entry Centre "$MODEMSIM_COM" "$(winpath "$src/server/modem/scripts/dialup_centre.txt")" 0800123
+e2etool user Dee +444444 "<none>"
+start_server || { finish; exit 1; }
+
+echo "== a silent modem: time-out, send failure, no hang-up"
+control silent
+cpu0=$(server_cpu); t0=$(date +%s.%N)
+raise Ops Dee "first"
+wait_count "Failed to send alert" 1 90
+cpu1=$(server_cpu); t1=$(date +%s.%N)
+expect_line "WARNING: Timed out waiting for CONNECT"
+expect_line "ERROR: Failed to send alert: Please check application settings and modem connection"
+got=$(received_raw)
+grep -qF 'ATD 0800123' <<<"$got" && pass "dialled" || fail "no dial: $(received)"
+grep -qF 'ATH' <<<"$got" && fail "hung up after a failure" || pass "nothing sent after the failure"
+hz=$(getconf CLK_TCK)
+awk -v c=$((cpu1 - cpu0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
+  s = c / hz; w = t1 - t0
+  printf "BENCHMARK server CPU during a %.1f s modem wait: %.2f s (%.2f%% of one core)\n", w, s, 100 * s / w }'
+
+echo "== the modem vanishes mid-script, then comes back"
+control talk
+clear_received
+raise Ops Dee "second"
+for _ in $(seq 100); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
+control vanish
+wait_count "Failed to send alert" 2 90
+[ "$(log_lines | grep -c 'Timed out waiting for CONNECT')" -eq 2 ] && pass "timed out again" \
+  || fail "no second time-out"
+control back
+sleep 1
+clear_received
+raise Ops Dee "third"
+wait_count 'send to +444444 OK' 1 90
+grep -qF ':(From Ops) third' "$MODEMSIM_DIR/received" \
+  && pass "delivered once the modem is back" || fail "after back: $(received)"
+
+stop_server
+finish
