@@ -39,6 +39,13 @@ drive tray dblclick || fail "tray notify"
 sleep 1
 [ "$(drive state | head -n 1)" = "visible" ] || fail "not shown after tray double-click"
 
+# Help without a help file beside the program: nothing happens, nothing
+# breaks.
+for help in 57670 57667 57666 32806 32808; do drive command $help || fail "help $help"; done
+sleep 1
+kill -0 "$server" 2>/dev/null || fail "ended after the Help commands"
+drive wait-main 5000 || fail "main window gone after the Help commands"
+
 # Exit -> No: still running.
 drive command 1002 || fail "exit command"
 [ "$(drive answer no 10000)" = "Are you sure?" ] || fail "no question on Exit"
