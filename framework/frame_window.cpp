@@ -27,9 +27,11 @@ bool FrameWindow::LoadFrame(UINT resourceId, DWORD style, HWND parent) {
   }
   if (!Create(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
               cs.hwndParent, cs.hMenu)) {
-    if (menu) ::DestroyMenu(menu);
+    // A window destroyed during its creation took its menu with it.
+    if (menu && ::IsMenu(menu)) ::DestroyMenu(menu);
     return false;
   }
+  m_created = true;
   return true;
 }
 

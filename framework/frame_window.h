@@ -2,7 +2,8 @@
 // accelerators and icon of that id, and its title from the first part of the
 // string of that id (up to the first '\n'). The object lives on the heap and
 // deletes itself after its window is gone. Commands it does not handle go on
-// to the application object.
+// to the application object. When LoadFrame fails the object is not deleted:
+// it is still the caller's.
 #pragma once
 
 #include <windows.h>
@@ -28,12 +29,15 @@ class FrameWindow : public Window {
   // default registers a class with the frame's icon and the arrow cursor.
   virtual bool PreCreateWindow(CREATESTRUCTA& cs);
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnFinalMessage() override { delete this; }
+  void OnFinalMessage() override {
+    if (m_created) delete this;
+  }
 
   UINT ResourceId() const { return m_resourceId; }
 
  private:
   UINT m_resourceId = 0;
+  bool m_created = false;  // LoadFrame succeeded: the window owns the object
   HACCEL m_accelerators = nullptr;  // resource: freed with the module
 };
 

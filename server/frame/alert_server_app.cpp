@@ -65,7 +65,7 @@ bool CAlertServerApp::InitInstance() {
   SetMainWindow(frame);
   if (!frame->LoadFrame(IDR_MAINFRAME, CMainFrame::kStyle)) {
     SetMainWindow(nullptr);
-    if (!frame->Handle()) delete frame;
+    delete frame;
     return false;
   }
   ::ShowWindow(frame->Handle(), SW_MINIMIZE);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,9 @@ class DuplicateFilter {
   bool Accept(std::uint32_t tick, std::string_view computerName);
 
  private:
-  std::uint32_t m_lastTick = 0xFFFFFFFFu;
+  // Nothing before the first datagram: no tick value may make the first
+  // one look like a repeat.
+  std::optional<std::uint32_t> m_lastTick;
   std::string m_lastName;
 };
 

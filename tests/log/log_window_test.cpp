@@ -1,0 +1,233 @@
+// The activity log in the real main window, in this process.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/format.h"
+#include "framework/ui_thread.h"
+#include "server/frame/main_frame.h"
+#include "server/log/activity_log.h"
+#include "server/log/log_list.h"
+#include "server/res/resource_ids.h"
+#include "tests/support/test_mailslot.h"
+
+namespace {
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+std::vector<std::string> Lines(HWND list) {
+  std::vector<std::string> lines;
+  LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[512] = {};
+    ::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    lines.push_back(text);
+  }
+  return lines;
+}
+
+class LogWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_thread.BindToCurrentThread();
+    // Written before there is a main window: dropped.
+    LogActivity("too early", LogLevel::Error);
+    EXPECT_EQ(LogQueue::Count(), 0u);
+    m_frame = new CMainFrame;
+    m_thread.SetMainWindow(m_frame);
+    ASSERT_TRUE(m_frame->LoadFrame(IDR_MAINFRAME, CMainFrame::kStyle));
+    ::ShowWindow(m_frame->Handle(), SW_SHOWNORMAL);
+    m_list = m_frame->LogList();
+  }
+  void TearDown() override {
+    if (m_thread.MainWindow()) m_frame->DestroyWindow();
+    Pump();
+  }
+
+  framework::UiThread m_thread;
+  CMainFrame* m_frame = nullptr;
+  HWND m_list = nullptr;
+};
+
+TEST_F(LogWindowTest, KeepsTheNewest101LinesWithTheLastSelectedAndVisible) {
+  for (int i = 1; i <= 150; ++i) LogActivity(text::Format("entry %d", i), LogLevel::Information);
+  Pump();
+  EXPECT_EQ(LogQueue::Count(), 0u);
+  const std::vector<std::string> lines = Lines(m_list);
+  ASSERT_EQ(lines.size(), 101u);
+  EXPECT_NE(lines.front().find("] INFO: entry 50"), std::string::npos) << lines.front();
+  EXPECT_NE(lines.back().find("] INFO: entry 150"), std::string::npos) << lines.back();
+  EXPECT_EQ(lines.back().front(), '[');  // no level digit
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETSELCOUNT, 0, 0), 1);
+  EXPECT_GT(::SendMessageA(m_list, LB_GETSEL, 100, 0), 0);
+  EXPECT_GT(::SendMessageA(m_list, LB_GETTOPINDEX, 0, 0), 0);  // scrolled down to it
+}
+
+TEST_F(LogWindowTest, LinesCarryTheirLevelAndPrefix) {
+  LogActivity("abc", LogLevel::Warning);
+  LogActivity("bad", LogLevel::Error);
+  LogActivity("fine", LogLevel::Information);
+  Pump();
+  const std::vector<std::string> lines = Lines(m_list);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[0].find("] WARNING: abc"), std::string::npos);
+  EXPECT_NE(lines[1].find("] ERROR: bad"), std::string::npos);
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETITEMDATA, 0, 0), 1);
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETITEMDATA, 1, 0), 2);
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETITEMDATA, 2, 0), 0);
+}
+
+// Draws line `index` of the list into a bitmap and returns its colours:
+// the background at the right edge and the text's colour.
+struct Drawn {
+  COLORREF background;
+  bool hasText;
+  COLORREF text;
+};
+
+Drawn DrawLine(HWND list, int index, bool selected) {
+  RECT client;
+  ::GetClientRect(list, &client);
+  HDC screen = ::GetDC(list);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, 14);
+  HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+  ::SelectObject(dc, ::GetStockObject(ANSI_VAR_FONT));
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_LISTBOX;
+  item.CtlID = activity::kLogListId;
+  item.itemID = index;
+  item.itemAction = ODA_DRAWENTIRE;
+  item.itemState = selected ? ODS_SELECTED : 0;
+  item.hwndItem = list;
+  item.hDC = dc;
+  item.rcItem = RECT{0, 0, 10, 14};  // widened to the client width by the drawing
+  item.itemData = static_cast<ULONG_PTR>(::SendMessageA(list, LB_GETITEMDATA, index, 0));
+  activity::DrawLogLine(item);
+  Drawn drawn{::GetPixel(dc, client.right - 1, 7), false, 0};
+  for (int x = 0; x < 200 && !drawn.hasText; ++x)
+    for (int y = 0; y < 14 && !drawn.hasText; ++y) {
+      COLORREF c = ::GetPixel(dc, x, y);
+      if (c != drawn.background) drawn = Drawn{drawn.background, true, c};
+    }
+  ::SelectObject(dc, oldBitmap);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(dc);
+  ::ReleaseDC(list, screen);
+  return drawn;
+}
+
+TEST_F(LogWindowTest, DrawsLevelsInTheirColoursOnBlackAndTheSelectionHighlighted) {
+  LogActivity("green", LogLevel::Information);
+  LogActivity("yellow", LogLevel::Warning);
+  LogActivity("red", LogLevel::Error);
+  Pump();
+  const COLORREF expected[] = {RGB(0, 255, 0), RGB(255, 255, 0), RGB(255, 0, 0)};
+  for (int i = 0; i < 3; ++i) {
+    Drawn drawn = DrawLine(m_list, i, false);
+    EXPECT_EQ(drawn.background, RGB(0, 0, 0)) << i;
+    ASSERT_TRUE(drawn.hasText) << i;
+    EXPECT_EQ(drawn.text, expected[i]) << i;
+  }
+  Drawn selected = DrawLine(m_list, 2, true);
+  EXPECT_EQ(selected.background, ::GetSysColor(COLOR_HIGHLIGHT));
+  ASSERT_TRUE(selected.hasText);
+  EXPECT_EQ(selected.text, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+}
+
+// Saves what the shown window looks like, for people to look at:
+// build/win/bin/screenshots/main_window.bmp.
+bool SaveWindowPicture(HWND window, const std::string& path) {
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  ::BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::GdiFlush();
+  const DWORD stride = ((width * 3 + 3) / 4) * 4, size = stride * height;
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size),
+                        0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  bool saved = false;
+  HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    saved = ::WriteFile(out, &file, sizeof file, &written, nullptr) &&
+            ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+            ::WriteFile(out, bits, size, &written, nullptr);
+    ::CloseHandle(out);
+  }
+  ::SelectObject(dc, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(dc);
+  ::ReleaseDC(nullptr, screen);
+  return saved;
+}
+
+TEST_F(LogWindowTest, ScreenshotOfAllThreeLevels) {
+  LogActivity("Welcome to Tellistry. Version 1.0", LogLevel::Information);
+  LogActivity("Alert for Admins", LogLevel::Information);
+  LogActivity("Unknown or invalid recipient:Nobody", LogLevel::Warning);
+  LogActivity("The modem did not answer", LogLevel::Error);
+  LogActivity("Alert done.", LogLevel::Information);
+  Pump();
+  ::SetWindowPos(m_frame->Handle(), HWND_TOP, 40, 40, 640, 240, SWP_SHOWWINDOW);
+  for (int i = 0; i < 10; ++i) {
+    ::UpdateWindow(m_frame->Handle());
+    Pump();
+    ::Sleep(50);
+  }
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string directory(self);
+  directory = directory.substr(0, directory.find_last_of('\\') + 1) + "screenshots";
+  ::CreateDirectoryA(directory.c_str(), nullptr);
+  EXPECT_TRUE(SaveWindowPicture(m_frame->Handle(), directory + "\\main_window.bmp"));
+}
+
+TEST_F(LogWindowTest, AlertFromTheCommandLineReachesTheQueue) {
+  ASSERT_EQ(m_frame->ListenerError(), 0u);
+  ASSERT_EQ(testing_support::RunProgram("raisealert.exe", "Backup Admins Disk full"), 0);
+  const ULONGLONG end = ::GetTickCount64() + 10000;
+  while (m_frame->Alerts().Count() == 0 && ::GetTickCount64() < end) {
+    Pump();
+    ::Sleep(20);
+  }
+  std::string text;
+  ASSERT_TRUE(m_frame->Alerts().Pop(text));
+  EXPECT_EQ(text, "Backup\tAdmins\tDisk full");
+}
+
+TEST_F(LogWindowTest, DestroyStopsTheListenerAndEndsTheLoop) {
+  m_frame->DestroyWindow();
+  EXPECT_EQ(m_thread.MainWindow(), nullptr);
+  MSG msg;
+  EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  // The mailslot is free again.
+  testing_support::TestMailslot slot(R"(\\.\mailslot\BRISKEN\_TELLISTRY_)");
+  EXPECT_TRUE(slot.IsOpen());
+  // Entries after the main window is gone are dropped.
+  LogActivity("too late", LogLevel::Information);
+  EXPECT_EQ(LogQueue::Count(), 0u);
+}
+
+}  // namespace

@@ -12,6 +12,7 @@
 //   lines               print every line of the activity log
 //   wait-line TEXT MS   wait until a log line contains TEXT
 //   command ID          post the menu command ID to the main window
+//   minimize            minimise the main window (as its caption button does)
 //   tray MOUSEMSG       post a tray notification: dblclick, rdown or a number
 //   answer yes|no MS    wait for the main window's message box and answer it;
 //                       prints the box's text
@@ -241,6 +242,10 @@ int main(int argc, char** argv) {
   if (command == "command" && extra == 1) {
     if (!(main = MainOrFail())) return 1;
     return ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0) ? 0 : 1;
+  }
+  if (command == "minimize" && extra == 0) {
+    if (!(main = MainOrFail())) return 1;
+    return ::PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
   }
   if (command == "tray" && extra == 1) {
     if (!(main = MainOrFail())) return 1;
