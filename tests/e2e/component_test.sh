@@ -4,9 +4,9 @@
 . "$(dirname "$0")/e2e_lib.sh"
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; wine regsvr32 /s /u "$bin/pagoret.dll" >/dev/null 2>&1' EXIT
 
-e2etool reset
-e2etool entry Gsm "$MODEMSIM_COM" "$(winpath "$src/server/modem/scripts/gsm_text_mode.txt")" ""
-e2etool user Dee +444444 "<none>"
+tellconfig reset
+tellconfig entry Gsm "$MODEMSIM_COM" "$(winpath "$src/server/modem/scripts/gsm_text_mode.txt")" ""
+tellconfig user Dee +444444 "<none>"
 wine regsvr32 /s "$bin/pagoret.dll" >>"$work/tool.log" 2>&1 || fail "regsvr32"
 start_server || { finish; exit 1; }
 

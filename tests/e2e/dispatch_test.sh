@@ -6,14 +6,14 @@
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
 scripts=$src/server/modem/scripts
 
-e2etool reset
-e2etool entry Centre "$MODEMSIM_COM" "$(winpath "$scripts/dialup_centre.txt")" 0800123
-e2etool settings Srv ""
-e2etool group Admins
-e2etool user Ann +441111 Admins
-e2etool user Bob +442222 Admins
-e2etool user Cy +443333 admins
-e2etool user Dee +444444 "<none>"
+tellconfig reset
+tellconfig entry Centre "$MODEMSIM_COM" "$(winpath "$scripts/dialup_centre.txt")" 0800123
+tellconfig settings Srv ""
+tellconfig group Admins
+tellconfig user Ann +441111 Admins
+tellconfig user Bob +442222 Admins
+tellconfig user Cy +443333 admins
+tellconfig user Dee +444444 "<none>"
 start_server || { finish; exit 1; }
 
 echo "== a group of three users: three deliveries, then one Alert done."
@@ -35,8 +35,8 @@ for n in +441111 +442222 +443333; do grep -qF "$n" <<<"$got" || fail "number $n 
 echo "== unknown recipients and malformed texts are logged, nothing is sent"
 clear_received
 raise Backup Nobody "hello"
-e2etool raw 'no tabs here'
-e2etool raw 'one\ttab only'
+tellconfig raw 'no tabs here'
+tellconfig raw 'one\ttab only'
 wait_count "Malformed message:one" 1 30
 expect_line "INFO: Alert for Nobody"
 expect_line "WARNING: Unknown or invalid recipient:Nobody"
@@ -62,10 +62,10 @@ order=$(log_lines | grep -nE 'Alert for (Ann|Bob)|Alert done\.' | tail -4 | cut 
   && pass "one after the other" || fail "order: $order"
 
 echo "== GSM text mode; control characters in an alert cannot reach the modem"
-e2etool entry Gsm "$MODEMSIM_COM" "$(winpath "$scripts/gsm_text_mode.txt")" ""
+tellconfig entry Gsm "$MODEMSIM_COM" "$(winpath "$scripts/gsm_text_mode.txt")" ""
 clear_received
 : >"$MODEMSIM_DIR/sent"
-e2etool raw 'Mon\tDee\tDisk full\x1a\rAT+CMGS="+1900"\r\x1b\rATD 0900\r'
+tellconfig raw 'Mon\tDee\tDisk full\x1a\rAT+CMGS="+1900"\r\x1b\rATD 0900\r'
 wait_count "Alert done." 5 60
 log_lines | grep -qF 'INFO: Alert "(From Mon) Disk full' && pass "logged as received" \
   || fail "GSM delivery not logged"
@@ -81,15 +81,15 @@ grep -qF 'Disk full  AT+CMGS="+1900"   ATD 0900 ' <<<"$got" && pass "control byt
 
 echo "== delivery failures: no current entry, no port, no script"
 : >"$work/empty.txt"
-e2etool current Missing
+tellconfig current Missing
 raise x Dee "a"
 wait_count "Failed to locate current SMS entry" 1 30
 expect_line "ERROR: Failed to locate current SMS entry: Please check application settings"
-e2etool entry NoPort 0 "$(winpath "$scripts/gsm_text_mode.txt")" ""
+tellconfig entry NoPort 0 "$(winpath "$scripts/gsm_text_mode.txt")" ""
 raise x Dee "b"
 wait_count "Failed to initate communications" 1 30
 expect_line "ERROR: Failed to initate communications: Please check application settings and modem connection"
-e2etool entry Blank "$MODEMSIM_COM" "$(winpath "$work/empty.txt")" ""
+tellconfig entry Blank "$MODEMSIM_COM" "$(winpath "$work/empty.txt")" ""
 raise x Dee "c"
 wait_count "Failed to send alert" 1 30
 expect_line "WARNING: The script of SMS entry Blank is empty"

@@ -11,7 +11,7 @@ server_pid=
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
-e2etool() { wine "$bin/e2etool.exe" "$@" >>"$work/tool.log" 2>&1 || fail "e2etool $*"; }
+tellconfig() { wine "$bin/tellconfig.exe" "$@" >>"$work/tool.log" 2>&1 || fail "tellconfig $*"; }
 driver() { wine "$bin/guidriver.exe" "$@" 2>>"$work/driver.log"; }
 raise() { wine "$bin/raisealert.exe" "$@" >>"$work/tool.log" 2>&1 || fail "raisealert $*"; }
 winpath() { winepath -w "$1" 2>/dev/null; }

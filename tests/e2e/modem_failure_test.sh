@@ -16,9 +16,9 @@ server_cpu() {
   echo "$ticks"
 }
 
-e2etool reset
-e2etool entry Centre "$MODEMSIM_COM" "$(winpath "$src/server/modem/scripts/dialup_centre.txt")" 0800123
-e2etool user Dee +444444 "<none>"
+tellconfig reset
+tellconfig entry Centre "$MODEMSIM_COM" "$(winpath "$src/server/modem/scripts/dialup_centre.txt")" 0800123
+tellconfig user Dee +444444 "<none>"
 start_server || { finish; exit 1; }
 
 echo "== a silent modem: time-out, send failure, no hang-up"

@@ -1,16 +1,19 @@
-// e2etool: sets up the server's configuration and raises raw alerts for the
-// end-to-end tests, through the same store code the server reads.
-//   e2etool reset                          remove the whole application key
-//   e2etool entry NAME PORT SCRIPTFILE SMSC  save a new SMS entry (statements:
-//                                          the file's non-empty lines) and make
-//                                          it current
-//   e2etool current NAME                   make NAME the current entry
-//   e2etool settings ID FOOTER             the ID and footer settings
-//   e2etool group NAME                     add a group
-//   e2etool user NAME NUMBER GROUP         add a user
-//   e2etool raw TEXT                       write a datagram whose text is TEXT,
-//                                          with \t \r \n \\ and \xHH escapes
-// The application key is the server's: Software\Orvandel\tellistry.
+// tellconfig: writes the server's configuration from a command line, through
+// the same store code the server reads; for setting up a machine from a
+// script, for the run command's sample configuration and for the tests.
+//   tellconfig reset                        remove the whole configuration
+//   tellconfig entry NAME PORT SCRIPTFILE SMSC
+//                                           save a new SMS entry (9600 8N1; the
+//                                           statements are the file's non-empty
+//                                           lines) and make it current
+//   tellconfig current NAME                 make NAME the current entry
+//   tellconfig settings ID FOOTER           the ID and footer settings
+//   tellconfig group NAME                   add a group
+//   tellconfig user NAME NUMBER GROUP       add a user ("<none>": no group)
+//   tellconfig raw TEXT                     write an alert datagram whose text
+//                                           is TEXT, with \t \r \n \\ and \xHH
+//                                           escapes (malformed texts included)
+// The configuration is the server's: HKCU\Software\Orvandel\tellistry.
 // Exit code 0 on success, 1 on failure, 2 on bad arguments.
 #include <windows.h>
 
@@ -98,11 +101,11 @@ int main(int argc, char** argv) {
     ok = alert::WriteDatagramTo(alert::kLocalMailslotName,
                                 alert::BuildDatagram(::GetTickCount(), name, Unescape(a[1])));
   } else {
-    std::fputs("usage: e2etool reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
+    std::fputs("usage: tellconfig reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
                " settings ID FOOTER | group NAME | user NAME NUMBER GROUP | raw TEXT\n",
                stderr);
     return 2;
   }
-  if (!ok) std::fprintf(stderr, "e2etool %s failed\n", command.c_str());
+  if (!ok) std::fprintf(stderr, "tellconfig %s failed\n", command.c_str());
   return ok ? 0 : 1;
 }
