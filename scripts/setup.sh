@@ -4,8 +4,7 @@ set -eu
 packages=(
   cmake g++ clang libgtest-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 libwine-dev xvfb fonts-wine
-  imagemagick fp-utils-3.2.2
+  wine wine64 libwine-dev xvfb fonts-wine procps
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -17,4 +16,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
