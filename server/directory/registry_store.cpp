@@ -17,14 +17,6 @@ RegistryRoot& Root() {
   return root;
 }
 
-std::string ProgramBaseName() {
-  char path[MAX_PATH] = {};
-  DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name(path, length);
-  name = name.substr(name.find_last_of("\\/") + 1);
-  return name.substr(0, name.rfind('.'));
-}
-
 // The whole data of a value, however large; nothing when it cannot be read.
 std::optional<std::vector<char>> ReadValueBytes(HKEY key, const char* name) {
   if (!key) return std::nullopt;
@@ -84,8 +76,7 @@ void SetRegistryApplicationName(std::string_view application) { Root().applicati
 
 std::string ApplicationKeyPath() {
   const RegistryRoot& root = Root();
-  return "Software\\" + root.company + "\\" +
-         (root.application.empty() ? ProgramBaseName() : root.application);
+  return "Software\\" + root.company + "\\" + root.application;
 }
 
 framework::RegKey OpenKeyForReading(const std::string& path) { return OpenKey(path, KEY_READ); }

@@ -15,8 +15,8 @@
 
 namespace directory {
 
-// Start-up names the company key ("Orvandel"); the application name defaults
-// to the program file's base name. Tests give each case a key of its own.
+// Start-up names the company key ("Orvandel") and the application (the
+// program file's base name). Tests give each case a key of its own.
 void SetRegistryCompanyKey(std::string_view company);
 void SetRegistryApplicationName(std::string_view application);
 

@@ -37,8 +37,8 @@ class RegistryStore : public ::testing::Test {
 
 TEST_F(RegistryStore, ApplicationKeyPathIsSoftwareCompanyApplication) {
   SetRegistryCompanyKey("Orvandel");
-  SetRegistryApplicationName("");
-  EXPECT_EQ(ApplicationKeyPath(), "Software\\Orvandel\\registry_store_test");
+  SetRegistryApplicationName("tellistry");
+  EXPECT_EQ(ApplicationKeyPath(), "Software\\Orvandel\\tellistry");
 }
 
 TEST_F(RegistryStore, FreshHiveReadsEmptyAndFirstAppendCreatesTheKeys) {
