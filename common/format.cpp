@@ -11,14 +11,14 @@ std::string FormatList(std::string_view pattern, const std::vector<std::string>&
       out += c;
       continue;
     }
-    const char spec = pattern[++i];
-    if (spec == '%') {
+    const char conversion = pattern[++i];
+    if (conversion == '%') {
       out += '%';
-    } else if (spec == 's' || spec == 'd') {
+    } else if (conversion == 's' || conversion == 'd') {
       if (next < args.size()) out += args[next++];
     } else {
       out += c;  // not a conversion of ours: kept as written
-      out += spec;
+      out += conversion;
     }
   }
   return out;

@@ -8,19 +8,7 @@
 #include <cstdlib>
 
 #include "server/modem/serial_port.h"
-
-namespace {
-
-double ProcessCpuSeconds() {
-  FILETIME created, ended, kernel, user;
-  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
-  auto seconds = [](FILETIME t) {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
-}  // namespace
+#include "tests/support/process_cpu.h"
 
 int main() {
   const char* com = std::getenv("MODEMSIM_COM");
@@ -36,14 +24,14 @@ int main() {
   }
   port.StartReader();
   port.WriteString("ATD 0800\r", nullptr, nullptr, INFINITE);  // no answer will come
-  const double cpuStart = ProcessCpuSeconds();
+  const double cpuStart = testing_support::ProcessCpuSeconds();
   const DWORD start = ::GetTickCount();
   std::size_t received = 0;
   while (::GetTickCount() - start < seconds * 1000u) {
     received += port.Received().Take(255).size();
     ::Sleep(50);
   }
-  const double cpu = ProcessCpuSeconds() - cpuStart;
+  const double cpu = testing_support::ProcessCpuSeconds() - cpuStart;
   const double elapsed = (::GetTickCount() - start) / 1000.0;
   port.StopReader();
   port.Close();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/modem/serial_simulated_modem.h"
+#include "tests/support/process_cpu.h"
 
 namespace modem {
 namespace {
@@ -31,15 +32,6 @@ std::string TakeUntil(ReceiveBuffer& buffer, const std::string& text) {
     ::Sleep(20);
   }
   return taken;
-}
-
-double ProcessCpuSeconds() {
-  FILETIME created, ended, kernel, user;
-  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
-  auto seconds = [](FILETIME t) {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
 }
 
 class SerialPortTest : public ::testing::Test {
@@ -228,10 +220,10 @@ TEST_F(SerialPortTest, VanishedModemCausesNoSpinAndWorksAgainWhenBack) {
   ASSERT_EQ(TakeUntil(port.Received(), "OK\r\n"), "AT\r\r\nOK\r\n");
 
   ASSERT_TRUE(Modem().Command("vanish"));
-  const double cpuBefore = ProcessCpuSeconds();
+  const double cpuBefore = testing_support::ProcessCpuSeconds();
   ::Sleep(3000);
   // A spinning reader would use the whole 3 s; this only tells spin from pause.
-  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 1.5);
+  EXPECT_LT(testing_support::ProcessCpuSeconds() - cpuBefore, 1.5);
   EXPECT_NE(port.WriteString("AT\r", nullptr, nullptr, 5000), 0u);
   EXPECT_EQ(port.Received().Take(255), "");
   port.StopReader();
