@@ -31,8 +31,7 @@ bool WriteAlert(std::string_view label, std::string_view recipient, std::string_
   char name[kComputerNameSize] = {};
   DWORD length = sizeof name;
   if (!::GetComputerNameA(name, &length)) length = 0;
-  const DatagramBytes bytes =
-      BuildDatagram(tick, std::string_view(name, length < kComputerNameSize ? length : kComputerNameSize - 1), text);
+  const DatagramBytes bytes = BuildDatagram(tick, std::string_view(name, length), text);
 
   framework::FileHandle slot = OpenMailslot(kBroadcastMailslotName);
   if (!slot) slot = OpenMailslot(kLocalMailslotName);

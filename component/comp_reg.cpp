@@ -57,7 +57,8 @@ int ParameterCount(DISPID member) {
 // A malformed string reads as no class at all.
 CLSID ClassIdFromString(BSTR text) {
   CLSID clsid = CLSID_NULL;
-  if (FAILED(::CLSIDFromString(text, &clsid))) clsid = CLSID_NULL;
+  // Only the registry form: CLSIDFromString would also look up a ProgID.
+  if (!text || FAILED(::IIDFromString(text, &clsid))) clsid = CLSID_NULL;
   return clsid;
 }
 
@@ -140,10 +141,13 @@ ULONG CCompReg::InnerUnknown::Release() { return m_owner.InternalRelease(); }
 
 HRESULT CCompReg::GetTypeInfoCount(UINT* pctinfo) {
   if (!pctinfo) return E_POINTER;
-  ITypeInfo* info = nullptr;
-  *pctinfo = SUCCEEDED(LoadInterfaceTypeInfo(&info)) ? 1 : 0;
-  if (info) info->Release();
-  return S_OK;
+  *pctinfo = 0;
+  return GuardedCall([pctinfo] {
+    ITypeInfo* info = nullptr;
+    if (SUCCEEDED(LoadInterfaceTypeInfo(&info))) *pctinfo = 1;
+    if (info) info->Release();
+    return S_OK;
+  });
 }
 
 HRESULT CCompReg::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo) {

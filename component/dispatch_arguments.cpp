@@ -31,13 +31,15 @@ HRESULT ArrangeArguments(const DISPPARAMS& params, ArgumentSlots& slots, UINT* p
 }
 
 HRESULT CoerceToBstr(VARIANTARG& argument, BSTR& value) {
-  if (V_VT(&argument) == VT_BSTR) {
-    value = V_BSTR(&argument);
-    return S_OK;
-  }
   VARIANT* target = &argument;
   if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) target = V_VARIANTREF(&argument);
   if (!target || (V_VT(target) & VT_BYREF)) return DISP_E_TYPEMISMATCH;
+  // A string is used where it is: one variable passed for several parameters
+  // must not have its string freed by a later conversion.
+  if (V_VT(target) == VT_BSTR) {
+    value = V_BSTR(target);
+    return S_OK;
+  }
   VARIANT converted;
   ::VariantInit(&converted);
   if (FAILED(::VariantChangeType(&converted, target, 0, VT_BSTR))) return DISP_E_TYPEMISMATCH;

@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include <utility>
+
 #include <vector>
 
 namespace framework {
@@ -92,9 +94,12 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     dialog->Attach(hwnd);
   }
   if (!dialog) return FALSE;
-  dialog->m_unhandled = false;
+  // Handlers send messages of their own (EN_CHANGE, WM_NEXTDLGCTL...): each
+  // message keeps its own flag.
+  const bool outer = std::exchange(dialog->m_unhandled, false);
   LRESULT result = dialog->Dispatch(msg, wParam, lParam);
-  if (dialog->m_unhandled) return FALSE;
+  const bool unhandled = std::exchange(dialog->m_unhandled, outer);
+  if (unhandled) return FALSE;
   switch (msg) {
     // These answer through the return value itself.
     case WM_INITDIALOG:

@@ -38,7 +38,7 @@ DWORD WINAPI UiThread::ThreadProc(void* self) {
 }
 
 int UiThread::RunMessageLoop() {
-  MSG msg;
+  MSG msg{};
   for (;;) {
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;

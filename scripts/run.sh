@@ -28,6 +28,8 @@ if [ -n "$user_display" ]; then
   "$harness" cleanup >/dev/null
   export DISPLAY=$user_display
   own_x=""
+  # Again detached from any terminal, before the modem's pty exists.
+  WINEPREFIX=$TELLISTRY_WINE_DIR/prefix setsid wineserver -p >/dev/null 2>&1 </dev/null
 else
   DISPLAY=":$(cat "$TELLISTRY_WINE_DIR/display")"
   export DISPLAY

@@ -4,7 +4,7 @@ set -eu
 packages=(
   cmake g++ clang libgtest-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 libwine-dev xvfb fonts-wine procps
+  wine wine64 libwine-dev xvfb fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,6 @@
 
 #include "server/directory/names.h"
 #include "server/directory/registry_store.h"
-#include "server/modem/footer.h"
 
 namespace directory {
 namespace {
@@ -93,13 +92,15 @@ std::optional<ActiveSmsEntry> LoadActiveSmsEntry() {
     current = RegReadString(key.Get(), "CurrentEntry");
     if (current.empty()) return std::nullopt;
     active.Id = RegReadString(key.Get(), "ID");
-    active.Footer = modem::ReadFooter(key.Get());
+    active.Footer = ReadFooter(key.Get());
   }
   std::optional<SmsEntry> entry = LoadSmsEntry(current);
   if (!entry) return std::nullopt;
   active.Entry = std::move(*entry);
   return active;
 }
+
+std::string ReadFooter(HKEY applicationKey) { return RegReadString(applicationKey, "Footer"); }
 
 AppSettings LoadAppSettings() {
   framework::RegKey key = OpenKeyForReading(ApplicationKeyPath());

@@ -7,6 +7,8 @@
 // be opened reads as empty, and a write to it does nothing).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -72,6 +74,9 @@ std::vector<std::string> LoadSmsEntryNames();
 // The entry named by "CurrentEntry" (listed or not) with the ID and footer;
 // nothing when no entry is current or its key does not open.
 std::optional<ActiveSmsEntry> LoadActiveSmsEntry();
+
+// The "Footer" setting as stored, from an open application key; "" when absent.
+std::string ReadFooter(HKEY applicationKey);
 
 AppSettings LoadAppSettings();
 // Never creates the application key: false, and nothing saved, when it

@@ -23,8 +23,6 @@ class CSplashWnd : public framework::Window {
   // Set by the main thread before it sends WM_CLOSE.
   void AllowClose() { m_bCanClose = TRUE; }
 
-  int BitmapWidth() const { return m_width; }
-  int BitmapHeight() const { return m_height; }
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -10,7 +10,7 @@ std::string ModuleDirectoryPath(const std::string& fileName) {
   char path[MAX_PATH] = {};
   DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string directory(path, length);
-  // Back to front by character, so a trail byte that looks like a backslash
+  // Front to back by character, so a trail byte that looks like a backslash
   // is not taken for one.
   std::size_t cut = 0;
   for (const char* p = directory.c_str(); *p; p = ::CharNextA(p))

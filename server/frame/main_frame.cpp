@@ -49,6 +49,9 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return FALSE;
+    case WM_CLOSE:  // from outside (the Close item is disabled): as a confirmed Exit
+      CloseWhenIdle();
+      return 0;
     case WM_COMMAND:
       if (lParam == 0 && OnCommand(LOWORD(wParam))) return 0;
       break;
@@ -96,9 +99,12 @@ bool CMainFrame::OnCommand(UINT id) {
 
 void CMainFrame::OnExit() {
   const std::string question = framework::LoadResourceString(IDS_ARE_YOU_SURE);
-  if (::MessageBoxA(Handle(), question.c_str(), "Tellistry", MB_YESNO | MB_ICONQUESTION) != IDYES)
-    return;
-  // Confirmed while a delivery pumps messages inside OnAlertMessage: the
+  if (::MessageBoxA(Handle(), question.c_str(), "Tellistry", MB_YESNO | MB_ICONQUESTION) == IDYES)
+    CloseWhenIdle();
+}
+
+void CMainFrame::CloseWhenIdle() {
+  // During a delivery the pump inside OnAlertMessage dispatches this: the
   // window (and this object) must outlive that call, which ends it.
   if (m_bDispatching) {
     m_bExitPending = true;

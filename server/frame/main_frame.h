@@ -42,6 +42,7 @@ class CMainFrame : public framework::FrameWindow {
   void OnSize(WPARAM type, int width, int height);
   bool OnCommand(UINT id);
   void OnExit();
+  void CloseWhenIdle();
   LRESULT OnLogMessage();
   LRESULT OnTrayNotify(LPARAM mouseMessage);
   LRESULT OnAlertMessage();

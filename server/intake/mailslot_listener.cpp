@@ -57,7 +57,11 @@ bool MailslotListener::Stop() {
     ::CancelSynchronousIo(m_hListenerThread.Get());
   }
   m_hMailslot.Reset();
-  return ::WaitForSingleObject(m_evListenerStopped.Get(), kStopTimeoutMs) == WAIT_OBJECT_0;
+  if (::WaitForSingleObject(m_evListenerStopped.Get(), kStopTimeoutMs) == WAIT_OBJECT_0) return true;
+  // A read nothing released: the thread must not outlive the window and
+  // queue it uses, which go next.
+  ::TerminateThread(m_hListenerThread.Get(), 1);
+  return false;
 }
 
 DWORD WINAPI MailslotListener::ListenerThreadProc(void* param) {

@@ -9,7 +9,6 @@
 
 namespace activity {
 
-inline constexpr int kLogListId = 1000;
 inline constexpr DWORD kLogListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                                        LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL |
                                        LBS_DISABLENOSCROLL;

@@ -62,8 +62,10 @@ int AlertSender::Send(const std::string& alertText, const std::string& number) {
     return 0;
   }
   ScriptInputs inputs{entry.Smsc, number, active->Id, alertText, active->Footer};
-  // The modem gets a cleaned copy; the log keeps the text as received.
+  // The modem gets cleaned copies; the log keeps the texts as received. A
+  // literal number comes from the alert too, surrounding blanks and all.
   SubstituteCharacters(inputs.alertText, IsLeadByte);
+  BlankControlCharacters(inputs.recipientNumber);
 
   if (m_port.Open(text::Format("COM%d", entry.Port), 2048, 2048) != 0) {
     LogActivity(kNoPort, LogLevel::Error);

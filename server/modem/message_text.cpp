@@ -13,13 +13,17 @@ static_assert(kSourceCharacters.size() == kReplacements.size());
 
 }  // namespace
 
-void SubstituteCharacters(std::string& text, LeadByteTest isLeadByte) {
-  // Blanking comes first and looks at every byte, trail bytes included: an
-  // invalid double-byte pair must not carry a control byte past this point.
+void BlankControlCharacters(std::string& text) {
+  // Every byte, trail bytes included: an invalid double-byte pair must not
+  // carry a control byte past this point.
   for (char& c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 && c != '\t') c = ' ';
   }
+}
+
+void SubstituteCharacters(std::string& text, LeadByteTest isLeadByte) {
+  BlankControlCharacters(text);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (isLeadByte && isLeadByte(static_cast<unsigned char>(text[i]))) {
       ++i;  // the trail byte belongs to this character

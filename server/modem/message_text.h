@@ -14,6 +14,10 @@ inline constexpr std::size_t kMaxMessageLength = 140;
 // (on Windows: IsDBCSLeadByte). Null means a single-byte code page.
 using LeadByteTest = bool (*)(unsigned char);
 
+// Every control byte except TAB (0x00-0x1F) becomes a blank, so text from
+// outside cannot smuggle Ctrl-Z, ESC or CR plus AT commands to the modem.
+void BlankControlCharacters(std::string& text);
+
 // Makes a copy of an alert text fit for the modem, in place; the length never
 // changes. Every control byte except TAB (0x00-0x1F) becomes a blank, so a
 // remote sender cannot smuggle Ctrl-Z, ESC or CR plus AT commands to the

@@ -271,7 +271,11 @@ void SerialPort::StopReader() {
     // Only a read that ignores its cancellation can hold the reader; cancel
     // it from here as well.
     ::CancelIoEx(m_port.Get(), nullptr);
-    ::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait);
+    // A driver that ignores even that: the thread must not outlive the
+    // port, buffer and event it uses, and the user interface must not wait
+    // for ever. Ending it is the lesser harm.
+    if (::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait) != WAIT_OBJECT_0)
+      ::TerminateThread(m_readerThread.Get(), 1);
   }
   m_readerThread.Reset();
 }

@@ -310,6 +310,19 @@ TEST_F(ComponentTest, InvokeCoercesArgumentsToStrings) {
   ASSERT_EQ(V_VT(&args[0]), VT_BSTR) << "the argument now holds the converted string";
   EXPECT_STREQ(V_BSTR(&args[0]), L"42");
   args[2].vt = VT_EMPTY;  // not ours to clear
+
+  // One variable for all three parameters, as in  o.PagoretMsg v, v, v
+  Variant shared;
+  V_VT(&shared) = VT_I4;
+  V_I4(&shared) = 7;
+  Variant same[3];
+  for (Variant& a : same) {
+    a.vt = VT_BYREF | VT_VARIANT;
+    a.pvarVal = &shared;
+  }
+  EXPECT_EQ(Call(7, same, 3), S_OK);
+  EXPECT_EQ(NextAlert(), "7\t7\t7");
+  for (Variant& a : same) a.vt = VT_EMPTY;
 }
 
 TEST_F(ComponentTest, InvokeReportsTheArgumentThatIsNoString) {
@@ -328,7 +341,9 @@ TEST_F(ComponentTest, InvokeReportsTheArgumentThatIsNoString) {
   LONG referenced = 5;
   V_VT(&args[2]) = VT_BYREF | VT_I4;
   V_I4REF(&args[2]) = &referenced;
+  argErr = 99;
   EXPECT_EQ(Call(7, args, 3, &argErr), DISP_E_TYPEMISMATCH) << "by-reference values are refused";
+  EXPECT_EQ(argErr, 2u);
   V_VT(&args[2]) = VT_EMPTY;
   EXPECT_EQ(NextAlert(200), "(none)") << "nothing is sent";
 }
@@ -482,6 +497,9 @@ TEST_F(ComponentTest, RegistrarMethodsLeaveTheAppIdAlone) {
   EXPECT_EQ(m_object->RegisterComponent(malformed.value), S_OK);
   EXPECT_EQ(m_object->RegisterComponent(clsid.value), S_OK);
   EXPECT_TRUE(exists("CLSID\\{E59AF5BB-1072-46BD-BDE7-F33FF2428A37}\\InprocServer32"));
+  Bstr progId(L"CCompReg.CCompReg");
+  EXPECT_EQ(m_object->UnregisterComponent(progId.value), S_OK);
+  EXPECT_TRUE(exists("CLSID\\{E59AF5BB-1072-46BD-BDE7-F33FF2428A37}")) << "a ProgID is no CLSID";
   EXPECT_EQ(m_object->UnregisterComponent(clsid.value), S_OK);
   EXPECT_FALSE(exists("CLSID\\{E59AF5BB-1072-46BD-BDE7-F33FF2428A37}"));
   EXPECT_TRUE(exists("TypeLib\\{50FFB38D-3871-404E-97C4-F172D46A8E21}")) << "stays";

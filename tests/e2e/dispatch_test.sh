@@ -53,8 +53,10 @@ grep -qF 'Srv:(From Lab(1)) a(b)(c) %s%n%x' "$MODEMSIM_DIR/received" && pass "se
   || fail "sent: $(received)"
 
 echo "== an alert raised during a delivery is taken by the same run, after it"
+clear_received
 raise First Ann "one"
-sleep 1
+# Once the modem has been dialled, the first delivery is under way.
+for _ in $(seq 100); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
 raise Second Bob "two"
 wait_count "Alert done." 4 120
 order=$(log_lines | grep -nE 'Alert for (Ann|Bob)|Alert done\.' | tail -4 | cut -d: -f2- | tr '\n' '|')
@@ -78,6 +80,12 @@ grep -qF 'Disk full  AT+CMGS="+1900"   ATD 0900 ' <<<"$got" && pass "control byt
   || fail "message: $(received)"
 [ "$(grep -c '+CMGS:' "$MODEMSIM_DIR/sent")" -eq 1 ] && pass "exactly one message sent" \
   || fail "modem answered: $(od -c "$MODEMSIM_DIR/sent" | head)"
+# A literal number comes from the alert as well, surrounding blanks and all.
+clear_received
+tellconfig raw 'Mon\t\r+445555\r\tnumber check'
+wait_count "Alert done." 6 60
+grep -qF 'AT+CMGS=" +445555 "' "$MODEMSIM_DIR/received" && pass "CRs around a number sent as blanks" \
+  || fail "sent: $(received)"
 
 echo "== delivery failures: no current entry, no port, no script"
 : >"$work/empty.txt"

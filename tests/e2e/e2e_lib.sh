@@ -35,7 +35,7 @@ expect_line() {
   if log_lines | grep -qxF -- "$1"; then pass "log: $1"; else fail "no log line '$1'"; fi
 }
 
-# received: what the modem got so far, control bytes shown as \xHH.
+# received: what the modem got so far, control bytes shown as od -c does.
 received() { od -An -c -v "$MODEMSIM_DIR/received" | tr -s ' \n' ' '; }
 received_raw() { cat "$MODEMSIM_DIR/received"; }
 clear_received() { : >"$MODEMSIM_DIR/received"; }

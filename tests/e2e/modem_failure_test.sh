@@ -7,14 +7,9 @@
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
 
 control() { echo "$1" >"$MODEMSIM_DIR/control"; }
-# CPU seconds (user + system) of the server's Wine process.
-server_cpu() {
-  local ticks=0 pid
-  for pid in $(pgrep -f 'tellistry\.exe'); do
-    ticks=$((ticks + $(awk '{print $14 + $15}' "/proc/$pid/stat" 2>/dev/null || echo 0)))
-  done
-  echo "$ticks"
-}
+# CPU clock ticks (user + system) of the server's process (wine execs the
+# program in the process it was started as).
+server_cpu() { awk '{print $14 + $15}' "/proc/$server_pid/stat"; }
 
 tellconfig reset
 tellconfig entry Centre "$MODEMSIM_COM" "$(winpath "$src/server/modem/scripts/dialup_centre.txt")" 0800123

@@ -42,7 +42,7 @@ start_xvfb() {
     [ -s "$dir/display.fd" ] && break
     sleep 0.1
   done
-  [ -s "$dir/display.fd" ] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+  [ -s "$dir/display.fd" ] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; return 1; }
   tr -dc '0-9' <"$dir/display.fd" >"$dir/display"
   load_display
 }
@@ -75,7 +75,7 @@ run_logged() {
 
 setup() {
   stop_all
-  start_xvfb
+  start_xvfb || return 1
   make_prefix
   # A persistent server of our own, detached from any terminal (a pty used
   # as a modem line must never become its controlling terminal).

@@ -104,7 +104,7 @@ Drawn DrawLine(HWND list, int index, bool selected) {
   ::SelectObject(dc, ::GetStockObject(ANSI_VAR_FONT));
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_LISTBOX;
-  item.CtlID = activity::kLogListId;
+  item.CtlID = IDC_LOG_LIST;
   item.itemID = index;
   item.itemAction = ODA_DRAWENTIRE;
   item.itemState = selected ? ODS_SELECTED : 0;

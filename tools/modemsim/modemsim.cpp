@@ -144,9 +144,9 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       if (!v) return std::nullopt;
       o.connectDelayMs = std::max(0, std::atoi(v));
     } else if (a == "--dial-answer") {
-      const char* v = value();
-      if (!v) return std::nullopt;
-      o.dialAnswer = v;
+      const auto answer = value() ? Unescape(argv[i]) : std::nullopt;
+      if (!answer) return std::nullopt;
+      o.dialAnswer = *answer;
     } else if (a == "--greeting") {
       const char* v = value();
       const auto greeting = v ? Unescape(v) : std::nullopt;

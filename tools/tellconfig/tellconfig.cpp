@@ -18,7 +18,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,31 +31,54 @@
 
 namespace {
 
-std::string Unescape(const std::string& in) {
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Nothing when an escape is malformed.
+std::optional<std::string> Unescape(const std::string& in) {
   std::string out;
   for (std::size_t i = 0; i < in.size(); ++i) {
-    if (in[i] != '\\' || i + 1 == in.size()) {
+    if (in[i] != '\\') {
       out += in[i];
       continue;
     }
-    const char c = in[++i];
-    if (c == 't') out += '\t';
-    else if (c == 'r') out += '\r';
-    else if (c == 'n') out += '\n';
-    else if (c == 'x' && i + 2 < in.size()) {
-      out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else out += c;
+    if (++i == in.size()) return std::nullopt;
+    switch (in[i]) {
+      case 't': out += '\t'; break;
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      case '\\': out += '\\'; break;
+      case 'x': {
+        const int high = i + 1 < in.size() ? HexDigit(in[i + 1]) : -1;
+        const int low = i + 2 < in.size() ? HexDigit(in[i + 2]) : -1;
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+        break;
+      }
+      default:
+        return std::nullopt;
+    }
   }
   return out;
 }
 
-bool SaveEntry(const std::string& name, const std::string& port, const std::string& file,
+std::optional<std::uint32_t> PortNumber(const std::string& text) {
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  return static_cast<std::uint32_t>(std::stoul(text));
+}
+
+bool SaveEntry(const std::string& name, std::uint32_t port, const std::string& file,
                const std::string& smsc) {
   directory::SmsEntry entry;
   entry.Name = name;
   entry.Smsc = smsc;
-  entry.Port = std::stoul(port);
+  entry.Port = port;
   entry.Baud = 9600;
   entry.DataBits = 8;
   std::ifstream in(file, std::ios::binary);
@@ -63,10 +88,17 @@ bool SaveEntry(const std::string& name, const std::string& port, const std::stri
     if (!line.empty()) entry.Script.push_back(line);
   }
   if (directory::SaveSmsEntry(entry, true) != directory::SaveEntryResult::kSaved) return false;
-  directory::RegisterSmsEntryName(name);
+  if (directory::RegisterSmsEntryName(name)) return true;  // listed and made current
   directory::AppSettings settings = directory::LoadAppSettings();
   settings.CurrentEntry = name;
   return directory::SaveAppSettings(settings);
+}
+
+int Usage() {
+  std::fputs("usage: tellconfig reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
+             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP | raw TEXT\n",
+             stderr);
+  return 2;
 }
 
 }  // namespace
@@ -80,7 +112,9 @@ int main(int argc, char** argv) {
   if (command == "reset" && a.size() == 1) {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, directory::ApplicationKeyPath().c_str());
   } else if (command == "entry" && a.size() == 5) {
-    ok = SaveEntry(a[1], a[2], a[3], a[4]);
+    const std::optional<std::uint32_t> port = PortNumber(a[2]);
+    if (!port) return Usage();
+    ok = SaveEntry(a[1], *port, a[3], a[4]);
   } else if (command == "current" && a.size() == 2) {
     directory::AppSettings settings = directory::LoadAppSettings();
     settings.CurrentEntry = a[1];
@@ -95,16 +129,15 @@ int main(int argc, char** argv) {
   } else if (command == "user" && a.size() == 4) {
     directory::AddUser({a[1], "", a[2], a[3]});
   } else if (command == "raw" && a.size() == 2) {
+    const std::optional<std::string> text = Unescape(a[1]);
+    if (!text) return Usage();
     char name[alert::kComputerNameSize] = {};
     DWORD length = sizeof name;
     ::GetComputerNameA(name, &length);
     ok = alert::WriteDatagramTo(alert::kLocalMailslotName,
-                                alert::BuildDatagram(::GetTickCount(), name, Unescape(a[1])));
+                                alert::BuildDatagram(::GetTickCount(), name, *text));
   } else {
-    std::fputs("usage: tellconfig reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
-               " settings ID FOOTER | group NAME | user NAME NUMBER GROUP | raw TEXT\n",
-               stderr);
-    return 2;
+    return Usage();
   }
   if (!ok) std::fprintf(stderr, "tellconfig %s failed\n", command.c_str());
   return ok ? 0 : 1;
