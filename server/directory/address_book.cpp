@@ -23,8 +23,6 @@ GroupRecord ToGroup(const StringList& f) { return {Field(f, 0), Field(f, 1)}; }
 StringList Fields(const UserRecord& u) { return {u.Name, u.Description, u.Number, u.Group}; }
 StringList Fields(const GroupRecord& g) { return {g.Name, g.Description}; }
 
-std::string ValueName(int index) { return std::to_string(index); }
-
 bool IsRecordIndex(HKEY key, int index) { return index >= 0 && index < RecordKey::RecordCount(key); }
 
 // The first record, from index 0 up, whose Name equals `name`.
@@ -32,7 +30,7 @@ std::optional<StringList> FindFirstByName(const RecordKey& records, const std::s
   framework::RegKey key = OpenKeyForReading(records.Path());
   const int count = RecordKey::RecordCount(key.Get());
   for (int i = 0; i < count; ++i) {
-    StringList fields = RegReadStringList(key.Get(), ValueName(i).c_str());
+    StringList fields = RecordKey::ReadRecord(key.Get(), i);
     if (NamesEqual(Field(fields, 0), name)) return fields;
   }
   return std::nullopt;
@@ -55,13 +53,13 @@ std::vector<GroupRecord> LoadGroups() {
 std::optional<UserRecord> LoadUser(int index) {
   framework::RegKey key = OpenKeyForReading(UsersKey().Path());
   if (!IsRecordIndex(key.Get(), index)) return std::nullopt;
-  return ToUser(RegReadStringList(key.Get(), ValueName(index).c_str()));
+  return ToUser(RecordKey::ReadRecord(key.Get(), index));
 }
 
 std::optional<GroupRecord> LoadGroup(int index) {
   framework::RegKey key = OpenKeyForReading(GroupsKey().Path());
   if (!IsRecordIndex(key.Get(), index)) return std::nullopt;
-  return ToGroup(RegReadStringList(key.Get(), ValueName(index).c_str()));
+  return ToGroup(RecordKey::ReadRecord(key.Get(), index));
 }
 
 void AddUser(const UserRecord& user) { UsersKey().AppendRecord(Fields(user)); }
@@ -72,7 +70,7 @@ bool UpdateUser(int index, const UserRecord& user) {
   framework::RegKey key = OpenKeyForWriting(UsersKey().Path());
   // Writing past the last record would leave a gap in the numbering.
   if (!IsRecordIndex(key.Get(), index)) return false;
-  return RegWriteStringList(key.Get(), ValueName(index).c_str(), Fields(user));
+  return RecordKey::WriteRecord(key.Get(), index, Fields(user));
 }
 
 bool DeleteUser(int index) {
@@ -85,8 +83,8 @@ bool DeleteUser(int index) {
 bool UpdateGroup(int index, const GroupRecord& group) {
   framework::RegKey key = OpenKeyForWriting(GroupsKey().Path());
   if (!IsRecordIndex(key.Get(), index)) return false;
-  const std::string oldName = Field(RegReadStringList(key.Get(), ValueName(index).c_str()), 0);
-  if (!RegWriteStringList(key.Get(), ValueName(index).c_str(), Fields(group))) return false;
+  const std::string oldName = Field(RecordKey::ReadRecord(key.Get(), index), 0);
+  if (!RecordKey::WriteRecord(key.Get(), index, Fields(group))) return false;
   // Also when the name is unchanged, so a change of letter case reaches the
   // users' Group fields.
   ReplaceGroupInUsers(oldName, group.Name);
@@ -99,7 +97,7 @@ bool DeleteGroup(int index) {
   {
     framework::RegKey key = OpenKeyForWriting(groups.Path());
     if (!IsRecordIndex(key.Get(), index)) return false;
-    name = Field(RegReadStringList(key.Get(), ValueName(index).c_str()), 0);
+    name = Field(RecordKey::ReadRecord(key.Get(), index), 0);
   }
   groups.RemoveRecord(index);
   ReplaceGroupInUsers(name, kNoGroup);
@@ -110,11 +108,11 @@ void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName)
   framework::RegKey key = OpenKeyForWriting(UsersKey().Path());
   const int count = RecordKey::RecordCount(key.Get());
   for (int i = 0; i < count; ++i) {
-    StringList fields = RegReadStringList(key.Get(), ValueName(i).c_str());
+    StringList fields = RecordKey::ReadRecord(key.Get(), i);
     if (!NamesEqual(Field(fields, 3), oldName)) continue;
     fields.resize(std::max<std::size_t>(fields.size(), 4));
     fields[3] = newName;
-    RegWriteStringList(key.Get(), ValueName(i).c_str(), fields);
+    RecordKey::WriteRecord(key.Get(), i, fields);
   }
 }
 
@@ -123,7 +121,7 @@ std::vector<std::string> GroupMemberNumbers(const std::string& group) {
   std::vector<std::string> numbers;
   const int count = RecordKey::RecordCount(key.Get());
   for (int i = 0; i < count; ++i) {
-    const StringList fields = RegReadStringList(key.Get(), ValueName(i).c_str());
+    const StringList fields = RecordKey::ReadRecord(key.Get(), i);
     if (NamesEqual(Field(fields, 3), group)) numbers.push_back(Field(fields, 2));
   }
   return numbers;

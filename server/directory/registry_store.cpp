@@ -144,8 +144,16 @@ int RecordKey::RecordCount(HKEY key) {
 
 int RecordKey::RecordCount() const { return RecordCount(OpenKeyForReading(m_path).Get()); }
 
+StringList RecordKey::ReadRecord(HKEY key, int index) {
+  return RegReadStringList(key, ValueName(index).c_str());
+}
+
+bool RecordKey::WriteRecord(HKEY key, int index, const StringList& record) {
+  return RegWriteStringList(key, ValueName(index).c_str(), record);
+}
+
 StringList RecordKey::ReadRecord(int index) const {
-  return RegReadStringList(OpenKeyForReading(m_path).Get(), ValueName(index).c_str());
+  return ReadRecord(OpenKeyForReading(m_path).Get(), index);
 }
 
 std::vector<StringList> RecordKey::ReadAllRecords() const {
@@ -153,19 +161,19 @@ std::vector<StringList> RecordKey::ReadAllRecords() const {
   std::vector<StringList> records;
   const int count = RecordCount(key.Get());
   for (int i = 0; i < count; ++i)
-    records.push_back(RegReadStringList(key.Get(), ValueName(i).c_str()));
+    records.push_back(ReadRecord(key.Get(), i));
   return records;
 }
 
 bool RecordKey::WriteRecord(int index, const StringList& record) const {
-  return RegWriteStringList(OpenKeyForWriting(m_path).Get(), ValueName(index).c_str(), record);
+  return WriteRecord(OpenKeyForWriting(m_path).Get(), index, record);
 }
 
 void RecordKey::AppendRecord(const StringList& record) const {
   framework::RegKey key = CreateKeyForWriting(m_path);
   if (!key) return;
   const int count = RecordCount(key.Get());
-  RegWriteStringList(key.Get(), ValueName(count).c_str(), record);
+  WriteRecord(key.Get(), count, record);
   RegWriteDword(key.Get(), "Count", static_cast<DWORD>(count + 1));
 }
 
@@ -177,8 +185,7 @@ void RecordKey::RemoveRecord(int index) const {
   if (index < 0 || index >= count) return;
   ::RegDeleteValueA(key.Get(), ValueName(index).c_str());
   for (int j = index + 1; j < count; ++j)
-    RegWriteStringList(key.Get(), ValueName(j - 1).c_str(),
-                       RegReadStringList(key.Get(), ValueName(j).c_str()));
+    WriteRecord(key.Get(), j - 1, ReadRecord(key.Get(), j));
   ::RegDeleteValueA(key.Get(), ValueName(count - 1).c_str());
   RegWriteDword(key.Get(), "Count", static_cast<DWORD>(count - 1));
 }

@@ -55,6 +55,8 @@ class RecordKey {
 
   // With the key already open.
   static int RecordCount(HKEY key);
+  static StringList ReadRecord(HKEY key, int index);
+  static bool WriteRecord(HKEY key, int index, const StringList& record);
 
  private:
   std::string m_path;

@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/handle.h"
+
 namespace {
 
 constexpr int kLogListId = 1000;
@@ -82,15 +84,24 @@ HWND MainOrFail() {
   return main;
 }
 
+// A hung server must make the driver fail, not wait with it: every message to
+// another process's window gives up after a few seconds (result 0).
+LRESULT Ask(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+    return 0;
+  return static_cast<LRESULT>(result);
+}
+
 std::vector<std::string> LogLines(HWND main) {
   std::vector<std::string> lines;
   HWND list = ::GetDlgItem(main, kLogListId);
-  LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  LRESULT count = Ask(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    LRESULT length = Ask(list, LB_GETTEXTLEN, i, 0);
     if (length < 0) continue;
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    length = ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    length = Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     text.resize(length > 0 ? static_cast<size_t>(length) : 0);
     lines.push_back(Narrow(text));
   }
@@ -123,12 +134,14 @@ std::vector<std::string> TrayTips() {
   if (!tray) return tips;
   DWORD trayPid = 0;
   ::GetWindowThreadProcessId(tray, &trayPid);
-  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 trayPid);
-  if (!process) return tips;
+  framework::KernelHandle owner(::OpenProcess(
+      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, trayPid));
+  if (!owner) return tips;
+  const HANDLE process = owner.Get();
   constexpr SIZE_T kTextChars = 256;
   auto* remote = static_cast<char*>(::VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kTextChars * 2,
                                                      MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return tips;
   struct Context {
     DWORD pid;
     std::vector<HWND> tooltips;
@@ -145,7 +158,7 @@ std::vector<std::string> TrayTips() {
       },
       reinterpret_cast<LPARAM>(&context));
   for (HWND tooltip : context.tooltips) {
-    LRESULT count = ::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+    LRESULT count = Ask(tooltip, TTM_GETTOOLCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
       TTTOOLINFOW info{};
       info.cbSize = sizeof info;
@@ -153,15 +166,14 @@ std::vector<std::string> TrayTips() {
       wchar_t zero[kTextChars] = {};
       ::WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
       ::WriteProcessMemory(process, remote + sizeof info, zero, sizeof zero, nullptr);
-      if (!::SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote))) continue;
-      ::SendMessageW(tooltip, TTM_GETTEXTW, kTextChars,  reinterpret_cast<LPARAM>(remote));
+      if (!Ask(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote))) continue;
+      Ask(tooltip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote));
       wchar_t text[kTextChars] = {};
       ::ReadProcessMemory(process, remote + sizeof info, text, sizeof text - 2, nullptr);
       if (text[0]) tips.push_back(Narrow(text));
     }
   }
   ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  ::CloseHandle(process);
   return tips;
 }
 
