@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "common/escapes.h"
+
 namespace modem {
 
 namespace {
@@ -27,13 +29,6 @@ constexpr std::array<std::pair<std::string_view, StatementKind>, 7> kKeywords{{
     {"SEND", StatementKind::Send},
 }};
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 StatementKind ClassifyStatement(std::string_view statement) {
@@ -56,34 +51,7 @@ std::optional<std::string> WaitArgument(std::string_view statement) {
 std::optional<std::string> SendArgument(std::string_view statement) {
   const std::size_t open = statement.find('"');
   if (open == std::string_view::npos) return std::nullopt;
-  std::string text;
-  for (std::size_t i = open + 1; i < statement.size(); ++i) {
-    const char c = statement[i];
-    if (c == '"') return text;
-    if (c != '\\') {
-      text += c;
-      continue;
-    }
-    if (++i == statement.size()) return std::nullopt;
-    switch (statement[i]) {
-      case 'r': text += '\r'; break;
-      case 'n': text += '\n'; break;
-      case 't': text += '\t'; break;
-      case '\\': text += '\\'; break;
-      case '"': text += '"'; break;
-      case 'x': {
-        if (i + 2 >= statement.size()) return std::nullopt;
-        const int high = HexDigit(statement[i + 1]);
-        const int low = HexDigit(statement[i + 2]);
-        if (high < 0 || low < 0) return std::nullopt;
-        text += static_cast<char>(high * 16 + low);
-        i += 2;
-        break;
-      }
-      default: return std::nullopt;
-    }
-  }
-  return std::nullopt;  // no closing quote
+  return text::DecodeEscapes(statement.substr(open + 1), '"');
 }
 
 }  // namespace modem

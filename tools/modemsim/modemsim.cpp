@@ -61,6 +61,8 @@
 #include <string>
 #include <vector>
 
+#include "common/escapes.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -83,34 +85,6 @@ struct Options {
   std::vector<Step> steps;
   bool silent = false;
 };
-
-std::optional<std::string> Unescape(const std::string& in) {
-  std::string out;
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    if (in[i] != '\\') {
-      out += in[i];
-      continue;
-    }
-    if (++i == in.size()) return std::nullopt;
-    switch (in[i]) {
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case '\\': out += '\\'; break;
-      case 'x': {
-        const std::string hex = in.substr(i + 1, 2);
-        if (hex.size() != 2 || !std::isxdigit(static_cast<unsigned char>(hex[0])) ||
-            !std::isxdigit(static_cast<unsigned char>(hex[1])))
-          return std::nullopt;
-        out += static_cast<char>(std::stoi(hex, nullptr, 16));
-        i += 2;
-        break;
-      }
-      default: return std::nullopt;
-    }
-  }
-  return out;
-}
 
 int Usage(const char* why) {
   std::fprintf(stderr,
@@ -144,18 +118,18 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       if (!v) return std::nullopt;
       o.connectDelayMs = std::max(0, std::atoi(v));
     } else if (a == "--dial-answer") {
-      const auto answer = value() ? Unescape(argv[i]) : std::nullopt;
+      const auto answer = value() ? text::DecodeEscapes(argv[i]) : std::nullopt;
       if (!answer) return std::nullopt;
       o.dialAnswer = *answer;
     } else if (a == "--greeting") {
       const char* v = value();
-      const auto greeting = v ? Unescape(v) : std::nullopt;
+      const auto greeting = v ? text::DecodeEscapes(v) : std::nullopt;
       if (!greeting) return std::nullopt;
       o.greeting = *greeting;
     } else if (a == "--step") {
       if (i + 2 >= argc) return std::nullopt;
-      auto expect = Unescape(argv[++i]);
-      auto reply = Unescape(argv[++i]);
+      auto expect = text::DecodeEscapes(argv[++i]);
+      auto reply = text::DecodeEscapes(argv[++i]);
       if (!expect || !reply) return std::nullopt;
       o.steps.push_back({*expect, *reply});
     } else if (a == "--silent") {

@@ -11,7 +11,7 @@
 //   tellconfig group NAME                   add a group
 //   tellconfig user NAME NUMBER GROUP       add a user ("<none>": no group)
 //   tellconfig raw TEXT                     write an alert datagram whose text
-//                                           is TEXT, with \t \r \n \\ and \xHH
+//                                           is TEXT, with \t \r \n \\ \" and \xHH
 //                                           escapes (malformed texts included)
 // The configuration is the server's: HKCU\Software\Orvandel\tellistry.
 // Exit code 0 on success, 1 on failure, 2 on bad arguments.
@@ -24,48 +24,13 @@
 #include <string>
 #include <vector>
 
+#include "common/escapes.h"
 #include "common/mailslot_writer.h"
 #include "server/directory/address_book.h"
 #include "server/directory/registry_store.h"
 #include "server/directory/sms_entries.h"
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Nothing when an escape is malformed.
-std::optional<std::string> Unescape(const std::string& in) {
-  std::string out;
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    if (in[i] != '\\') {
-      out += in[i];
-      continue;
-    }
-    if (++i == in.size()) return std::nullopt;
-    switch (in[i]) {
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      case '\\': out += '\\'; break;
-      case 'x': {
-        const int high = i + 1 < in.size() ? HexDigit(in[i + 1]) : -1;
-        const int low = i + 2 < in.size() ? HexDigit(in[i + 2]) : -1;
-        if (high < 0 || low < 0) return std::nullopt;
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-        break;
-      }
-      default:
-        return std::nullopt;
-    }
-  }
-  return out;
-}
 
 std::optional<std::uint32_t> PortNumber(const std::string& text) {
   if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -129,13 +94,13 @@ int main(int argc, char** argv) {
   } else if (command == "user" && a.size() == 4) {
     directory::AddUser({a[1], "", a[2], a[3]});
   } else if (command == "raw" && a.size() == 2) {
-    const std::optional<std::string> text = Unescape(a[1]);
-    if (!text) return Usage();
+    const std::optional<std::string> decoded = text::DecodeEscapes(a[1]);
+    if (!decoded) return Usage();
     char name[alert::kComputerNameSize] = {};
     DWORD length = sizeof name;
     ::GetComputerNameA(name, &length);
     ok = alert::WriteDatagramTo(alert::kLocalMailslotName,
-                                alert::BuildDatagram(::GetTickCount(), name, *text));
+                                alert::BuildDatagram(::GetTickCount(), name, *decoded));
   } else {
     return Usage();
   }

@@ -1,0 +1,16 @@
+// Backslash escapes in texts that stand for bytes: \r \n \t \\ \" and \xHH
+// (two hex digits). Portable.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace text {
+
+// Decodes `in` up to its first unescaped `terminator` (with '\0': up to its
+// end). Nothing when an escape is unknown or incomplete, or the terminator
+// never comes.
+std::optional<std::string> DecodeEscapes(std::string_view in, char terminator = '\0');
+
+}  // namespace text
