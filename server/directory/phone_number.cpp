@@ -2,19 +2,18 @@
 
 #include <algorithm>
 
+#include "common/trim.h"
+
 namespace directory {
 namespace {
-
-constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 bool IsValidNumber(std::string_view text) {
-  const auto first = text.find_first_not_of(kWhiteSpace);
-  if (first == std::string_view::npos) return false;
-  const std::string_view number = text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+  const std::string_view number = text::Trim(text);
+  if (number.empty()) return false;
   return (number.front() == '+' || IsDigit(number.front())) &&
          std::all_of(number.begin() + 1, number.end(), IsDigit);
 }

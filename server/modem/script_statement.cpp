@@ -4,18 +4,11 @@
 #include <utility>
 
 #include "common/escapes.h"
+#include "common/trim.h"
 
 namespace modem {
 
 namespace {
-
-constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
-
-std::string_view Trim(std::string_view s) {
-  const std::size_t first = s.find_first_not_of(kWhiteSpace);
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(kWhiteSpace) - first + 1);
-}
 
 // Longer keywords come before their prefixes: SENDMESSAGE and SENDNUMBER
 // before SEND.
@@ -32,7 +25,7 @@ constexpr std::array<std::pair<std::string_view, StatementKind>, 7> kKeywords{{
 }  // namespace
 
 StatementKind ClassifyStatement(std::string_view statement) {
-  std::string upper(Trim(statement));
+  std::string upper(text::Trim(statement));
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   for (const auto& [keyword, kind] : kKeywords)
@@ -45,7 +38,7 @@ std::optional<std::string> WaitArgument(std::string_view statement) {
   if (open == std::string_view::npos) return std::nullopt;
   const std::size_t close = statement.find('"', open + 1);
   if (close == std::string_view::npos) return std::nullopt;
-  return std::string(Trim(statement.substr(open + 1, close - open - 1)));
+  return std::string(text::Trim(statement.substr(open + 1, close - open - 1)));
 }
 
 std::optional<std::string> SendArgument(std::string_view statement) {
