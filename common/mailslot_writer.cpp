@@ -2,17 +2,17 @@
 
 #include <windows.h>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 
 namespace alert {
 namespace {
 
-framework::FileHandle OpenMailslot(const char* name) {
-  return framework::FileHandle(::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+win::FileHandle OpenMailslot(const char* name) {
+  return win::FileHandle(::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool WriteAll(const framework::FileHandle& slot, const DatagramBytes& bytes) {
+bool WriteAll(const win::FileHandle& slot, const DatagramBytes& bytes) {
   DWORD written = 0;
   if (!::WriteFile(slot.Get(), bytes.data(), kDatagramSize, &written, nullptr)) return false;
   return written == kDatagramSize;
@@ -21,7 +21,7 @@ bool WriteAll(const framework::FileHandle& slot, const DatagramBytes& bytes) {
 }  // namespace
 
 bool WriteDatagramTo(const char* mailslotName, const DatagramBytes& bytes) {
-  framework::FileHandle slot = OpenMailslot(mailslotName);
+  win::FileHandle slot = OpenMailslot(mailslotName);
   return slot && WriteAll(slot, bytes);
 }
 
@@ -33,7 +33,7 @@ bool WriteAlert(std::string_view label, std::string_view recipient, std::string_
   if (!::GetComputerNameA(name, &length)) length = 0;
   const DatagramBytes bytes = BuildDatagram(tick, std::string_view(name, length), text);
 
-  framework::FileHandle slot = OpenMailslot(kBroadcastMailslotName);
+  win::FileHandle slot = OpenMailslot(kBroadcastMailslotName);
   if (!slot) slot = OpenMailslot(kLocalMailslotName);
   return slot && WriteAll(slot, bytes);
 }

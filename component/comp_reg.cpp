@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "common/com_ptr.h"
 #include "common/mailslot_writer.h"
 #include "conversion.h"
 #include "module.h"
@@ -66,12 +67,10 @@ HRESULT LoadInterfaceTypeInfo(ITypeInfo** info) {
   std::wstring path;
   HRESULT hr = ModulePath(path);
   if (FAILED(hr)) return hr;
-  ITypeLib* library = nullptr;
-  hr = ::LoadTypeLib(path.c_str(), &library);
+  win::ComPtr<ITypeLib> library;
+  hr = ::LoadTypeLib(path.c_str(), library.Put());
   if (FAILED(hr)) return hr;
-  hr = library->GetTypeInfoOfGuid(IID_IComponentRegistrar, info);
-  library->Release();
-  return hr;
+  return library->GetTypeInfoOfGuid(IID_IComponentRegistrar, info);
 }
 
 }  // namespace
@@ -143,9 +142,8 @@ HRESULT CCompReg::GetTypeInfoCount(UINT* pctinfo) {
   if (!pctinfo) return E_POINTER;
   *pctinfo = 0;
   return GuardedCall([pctinfo] {
-    ITypeInfo* info = nullptr;
-    if (SUCCEEDED(LoadInterfaceTypeInfo(&info))) *pctinfo = 1;
-    if (info) info->Release();
+    win::ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(LoadInterfaceTypeInfo(info.Put()))) *pctinfo = 1;
     return S_OK;
   });
 }

@@ -1,6 +1,7 @@
 #include "module.h"
 
 #include "class_factory.h"
+#include "common/com_ptr.h"
 #include "pagoret.h"
 
 namespace pagoret {
@@ -66,11 +67,10 @@ HRESULT GetClassFactory(IClassFactory** factory) {
 HRESULT GetCoclassTypeInfo(ITypeInfo** info) {
   ScopedLock lock(g_module.typeInfoLock);
   if (!g_module.coclassInfo) {
-    ITypeLib* library = nullptr;
-    HRESULT hr = ::LoadRegTypeLib(LIBID_pagoret, 1, 0, kTypeLibraryLocale, &library);
+    win::ComPtr<ITypeLib> library;
+    HRESULT hr = ::LoadRegTypeLib(LIBID_pagoret, 1, 0, kTypeLibraryLocale, library.Put());
     if (FAILED(hr)) return hr;
     hr = library->GetTypeInfoOfGuid(CLSID_CCompReg, &g_module.coclassInfo);
-    library->Release();
     if (FAILED(hr)) return hr;
   }
   g_module.coclassInfo->AddRef();

@@ -8,37 +8,12 @@
 #include <new>
 #include <string>
 
+#include "common/sync.h"
+
 namespace pagoret {
 
-// A critical section whose initialisation can be checked.
-class CriticalSection {
- public:
-  CriticalSection() : m_valid(::InitializeCriticalSectionEx(&m_cs, 0, 0) != FALSE) {}
-  ~CriticalSection() {
-    if (m_valid) ::DeleteCriticalSection(&m_cs);
-  }
-  CriticalSection(const CriticalSection&) = delete;
-  CriticalSection& operator=(const CriticalSection&) = delete;
-
-  bool IsValid() const { return m_valid; }
-  void Enter() { ::EnterCriticalSection(&m_cs); }
-  void Leave() { ::LeaveCriticalSection(&m_cs); }
-
- private:
-  CRITICAL_SECTION m_cs;
-  bool m_valid;
-};
-
-class ScopedLock {
- public:
-  explicit ScopedLock(CriticalSection& cs) : m_cs(cs) { m_cs.Enter(); }
-  ~ScopedLock() { m_cs.Leave(); }
-  ScopedLock(const ScopedLock&) = delete;
-  ScopedLock& operator=(const ScopedLock&) = delete;
-
- private:
-  CriticalSection& m_cs;
-};
+using win::CriticalSection;
+using win::ScopedLock;
 
 // Called by DllMain on process attach and detach. Start returns false when a
 // lock could not be initialised (the library then refuses to load). Stop

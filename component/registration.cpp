@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "framework/handle.h"
+#include "common/com_ptr.h"
+#include "common/handle.h"
 #include "module.h"
 #include "pagoret.h"
 
@@ -124,7 +125,7 @@ LONG DeleteTree(const std::wstring& key) {
 }
 
 bool IsEmptyKey(const std::wstring& key) {
-  framework::RegKey handle;
+  win::RegKey handle;
   if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put()) !=
       ERROR_SUCCESS)
     return false;
@@ -142,7 +143,7 @@ HRESULT Write(std::span<const RegistryEntry> entries, const Replacements& replac
       const LONG status = DeleteTree(key);
       if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     }
-    framework::RegKey handle;
+    win::RegKey handle;
     LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
                                     KEY_SET_VALUE, nullptr, handle.Put(), nullptr);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
@@ -163,7 +164,7 @@ HRESULT Remove(std::span<const RegistryEntry> entries, const Replacements& repla
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     const std::wstring key = Expand(it->key, replacements);
     if (it->valueName) {
-      framework::RegKey handle;
+      win::RegKey handle;
       LONG status = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE,
                                     handle.Put());
       if (status == ERROR_SUCCESS) status = ::RegDeleteValueW(handle.Get(), it->valueName);
@@ -213,21 +214,19 @@ HRESULT UnregisterClassEntries() {
 }
 
 HRESULT RegisterTypeLibrary() {
-  ITypeLib* library = nullptr;
+  win::ComPtr<ITypeLib> library;
   std::wstring path;
-  HRESULT hr = LoadOwnTypeLibrary(&library, path);
+  HRESULT hr = LoadOwnTypeLibrary(library.Put(), path);
   if (FAILED(hr)) return hr;
   // The help directory: the path cut after its last separator.
   std::wstring helpDirectory = path.substr(0, path.find_last_of(L"\\/:") + 1);
-  hr = ::RegisterTypeLib(library, path.data(), helpDirectory.data());
-  library->Release();
-  return hr;
+  return ::RegisterTypeLib(library.Get(), path.data(), helpDirectory.data());
 }
 
 HRESULT UnregisterTypeLibrary() {
-  ITypeLib* library = nullptr;
+  win::ComPtr<ITypeLib> library;
   std::wstring path;
-  HRESULT hr = LoadOwnTypeLibrary(&library, path);
+  HRESULT hr = LoadOwnTypeLibrary(library.Put(), path);
   if (FAILED(hr)) return hr;
   TLIBATTR* attributes = nullptr;
   hr = library->GetLibAttr(&attributes);
@@ -236,7 +235,6 @@ HRESULT UnregisterTypeLibrary() {
                              attributes->wMinorVerNum, attributes->lcid, attributes->syskind);
     library->ReleaseTLibAttr(attributes);
   }
-  library->Release();
   return hr;
 }
 

@@ -37,12 +37,10 @@ bool FrameWindow::LoadFrame(UINT resourceId, DWORD style, HWND parent) {
 
 bool FrameWindow::PreCreateWindow(CREATESTRUCTA& cs) {
   if (!cs.lpszClass) {
-    static std::string s_className;  // the pointer must stay valid for Create
-    s_className = RegisterWindowClass(
+    cs.lpszClass = MAKEINTATOM(RegisterWindowClass(
         CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
         reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
-        ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_resourceId)));
-    cs.lpszClass = s_className.c_str();
+        ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_resourceId))));
   }
   return true;
 }

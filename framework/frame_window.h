@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "framework/window.h"
 
 namespace framework {

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 
 namespace framework {
 
@@ -52,7 +52,7 @@ class UiThread {
  private:
   static DWORD WINAPI ThreadProc(void* self);
 
-  KernelHandle m_thread;
+  win::KernelHandle m_thread;
   DWORD m_threadId = 0;
   Window* m_mainWindow = nullptr;  // written and read on this thread only
 };

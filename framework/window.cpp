@@ -99,14 +99,15 @@ LRESULT CALLBACK Window::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
   return window->Dispatch(msg, wParam, lParam);
 }
 
-std::string RegisterWindowClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon) {
+ATOM RegisterWindowClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon) {
   // The name says what the class is, so equal requests share one class.
   char name[96];
   std::snprintf(name, sizeof name, "framework:%x:%p:%p:%p", style, static_cast<void*>(cursor),
                 static_cast<void*>(background), static_cast<void*>(icon));
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   WNDCLASSEXA wc{};
-  if (::GetClassInfoExA(instance, name, &wc)) return name;
+  if (const ATOM existing = static_cast<ATOM>(::GetClassInfoExA(instance, name, &wc)))
+    return existing;
   wc.cbSize = sizeof wc;
   wc.style = style;
   wc.lpfnWndProc = &Window::StaticWindowProc;
@@ -115,8 +116,7 @@ std::string RegisterWindowClass(UINT style, HCURSOR cursor, HBRUSH background, H
   wc.hbrBackground = background;
   wc.hIcon = icon;
   wc.lpszClassName = name;
-  ::RegisterClassExA(&wc);
-  return name;
+  return ::RegisterClassExA(&wc);
 }
 
 std::string LoadResourceString(UINT id) {

@@ -74,8 +74,9 @@ class Window {
 };
 
 // Registers (once) a window class with the given attributes whose procedure
-// is Window::StaticWindowProc, and returns its name.
-std::string RegisterWindowClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon);
+// is Window::StaticWindowProc, and returns its atom (0 on failure); pass it
+// to CreateWindowEx as MAKEINTATOM(atom).
+ATOM RegisterWindowClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon);
 
 // The string resource `id`, empty when missing.
 std::string LoadResourceString(UINT id);

@@ -27,7 +27,7 @@ bool IsRecordIndex(HKEY key, int index) { return index >= 0 && index < RecordKey
 
 // The first record, from index 0 up, whose Name equals `name`.
 std::optional<StringList> FindFirstByName(const RecordKey& records, const std::string& name) {
-  framework::RegKey key = OpenKeyForReading(records.Path());
+  win::RegKey key = OpenKeyForReading(records.Path());
   const int count = RecordKey::RecordCount(key.Get());
   for (int i = 0; i < count; ++i) {
     StringList fields = RecordKey::ReadRecord(key.Get(), i);
@@ -51,13 +51,13 @@ std::vector<GroupRecord> LoadGroups() {
 }
 
 std::optional<UserRecord> LoadUser(int index) {
-  framework::RegKey key = OpenKeyForReading(UsersKey().Path());
+  win::RegKey key = OpenKeyForReading(UsersKey().Path());
   if (!IsRecordIndex(key.Get(), index)) return std::nullopt;
   return ToUser(RecordKey::ReadRecord(key.Get(), index));
 }
 
 std::optional<GroupRecord> LoadGroup(int index) {
-  framework::RegKey key = OpenKeyForReading(GroupsKey().Path());
+  win::RegKey key = OpenKeyForReading(GroupsKey().Path());
   if (!IsRecordIndex(key.Get(), index)) return std::nullopt;
   return ToGroup(RecordKey::ReadRecord(key.Get(), index));
 }
@@ -67,7 +67,7 @@ void AddUser(const UserRecord& user) { UsersKey().AppendRecord(Fields(user)); }
 void AddGroup(const GroupRecord& group) { GroupsKey().AppendRecord(Fields(group)); }
 
 bool UpdateUser(int index, const UserRecord& user) {
-  framework::RegKey key = OpenKeyForWriting(UsersKey().Path());
+  win::RegKey key = OpenKeyForWriting(UsersKey().Path());
   // Writing past the last record would leave a gap in the numbering.
   if (!IsRecordIndex(key.Get(), index)) return false;
   return RecordKey::WriteRecord(key.Get(), index, Fields(user));
@@ -81,7 +81,7 @@ bool DeleteUser(int index) {
 }
 
 bool UpdateGroup(int index, const GroupRecord& group) {
-  framework::RegKey key = OpenKeyForWriting(GroupsKey().Path());
+  win::RegKey key = OpenKeyForWriting(GroupsKey().Path());
   if (!IsRecordIndex(key.Get(), index)) return false;
   const std::string oldName = Field(RecordKey::ReadRecord(key.Get(), index), 0);
   if (!RecordKey::WriteRecord(key.Get(), index, Fields(group))) return false;
@@ -95,7 +95,7 @@ bool DeleteGroup(int index) {
   const RecordKey groups = GroupsKey();
   std::string name;
   {
-    framework::RegKey key = OpenKeyForWriting(groups.Path());
+    win::RegKey key = OpenKeyForWriting(groups.Path());
     if (!IsRecordIndex(key.Get(), index)) return false;
     name = Field(RecordKey::ReadRecord(key.Get(), index), 0);
   }
@@ -105,7 +105,7 @@ bool DeleteGroup(int index) {
 }
 
 void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName) {
-  framework::RegKey key = OpenKeyForWriting(UsersKey().Path());
+  win::RegKey key = OpenKeyForWriting(UsersKey().Path());
   const int count = RecordKey::RecordCount(key.Get());
   for (int i = 0; i < count; ++i) {
     StringList fields = RecordKey::ReadRecord(key.Get(), i);
@@ -117,7 +117,7 @@ void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName)
 }
 
 std::vector<std::string> GroupMemberNumbers(const std::string& group) {
-  framework::RegKey key = OpenKeyForReading(UsersKey().Path());
+  win::RegKey key = OpenKeyForReading(UsersKey().Path());
   std::vector<std::string> numbers;
   const int count = RecordKey::RecordCount(key.Get());
   for (int i = 0; i < count; ++i) {

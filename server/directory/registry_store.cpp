@@ -40,8 +40,8 @@ bool WriteValue(HKEY key, const char* name, DWORD type, const void* data, std::s
                                  static_cast<DWORD>(size)) == ERROR_SUCCESS;
 }
 
-framework::RegKey OpenKey(const std::string& path, REGSAM access) {
-  framework::RegKey key;
+win::RegKey OpenKey(const std::string& path, REGSAM access) {
+  win::RegKey key;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, access, key.Put()) != ERROR_SUCCESS)
     key.Release();
   return key;
@@ -79,14 +79,14 @@ std::string ApplicationKeyPath() {
   return "Software\\" + root.company + "\\" + root.application;
 }
 
-framework::RegKey OpenKeyForReading(const std::string& path) { return OpenKey(path, KEY_READ); }
+win::RegKey OpenKeyForReading(const std::string& path) { return OpenKey(path, KEY_READ); }
 
-framework::RegKey OpenKeyForWriting(const std::string& path) {
+win::RegKey OpenKeyForWriting(const std::string& path) {
   return OpenKey(path, KEY_READ | KEY_WRITE);
 }
 
-framework::RegKey CreateKeyForWriting(const std::string& path) {
-  framework::RegKey key;
+win::RegKey CreateKeyForWriting(const std::string& path) {
+  win::RegKey key;
   if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
     key.Release();
@@ -157,7 +157,7 @@ StringList RecordKey::ReadRecord(int index) const {
 }
 
 std::vector<StringList> RecordKey::ReadAllRecords() const {
-  framework::RegKey key = OpenKeyForReading(m_path);
+  win::RegKey key = OpenKeyForReading(m_path);
   std::vector<StringList> records;
   const int count = RecordCount(key.Get());
   for (int i = 0; i < count; ++i)
@@ -170,7 +170,7 @@ bool RecordKey::WriteRecord(int index, const StringList& record) const {
 }
 
 void RecordKey::AppendRecord(const StringList& record) const {
-  framework::RegKey key = CreateKeyForWriting(m_path);
+  win::RegKey key = CreateKeyForWriting(m_path);
   if (!key) return;
   const int count = RecordCount(key.Get());
   WriteRecord(key.Get(), count, record);
@@ -178,7 +178,7 @@ void RecordKey::AppendRecord(const StringList& record) const {
 }
 
 void RecordKey::RemoveRecord(int index) const {
-  framework::RegKey key = OpenKeyForWriting(m_path);
+  win::RegKey key = OpenKeyForWriting(m_path);
   if (!key) return;
   const int count = RecordCount(key.Get());
   // An index outside the records must not cost the last record.

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "server/directory/multi_string.h"
 
 namespace directory {
@@ -24,9 +24,9 @@ void SetRegistryApplicationName(std::string_view application);
 std::string ApplicationKeyPath();
 
 // The three ways of opening a key (paths are under HKEY_CURRENT_USER).
-framework::RegKey OpenKeyForReading(const std::string& path);
-framework::RegKey OpenKeyForWriting(const std::string& path);  // existing keys only
-framework::RegKey CreateKeyForWriting(const std::string& path);  // with missing parents
+win::RegKey OpenKeyForReading(const std::string& path);
+win::RegKey OpenKeyForWriting(const std::string& path);  // existing keys only
+win::RegKey CreateKeyForWriting(const std::string& path);  // with missing parents
 
 // Value operations. Reads of absent or unreadable values give 0, "" or an
 // empty list; the stored type is not checked. Values of any size are read

@@ -15,7 +15,7 @@ std::string EntryKeyPath(const std::string& name) { return ApplicationKeyPath() 
 
 std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
   if (!IsUsableEntryName(name)) return std::nullopt;
-  framework::RegKey key = OpenKeyForReading(EntryKeyPath(name));
+  win::RegKey key = OpenKeyForReading(EntryKeyPath(name));
   if (!key) return std::nullopt;
   SmsEntry entry;
   entry.Name = name;
@@ -32,7 +32,7 @@ std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
 SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew) {
   if (!IsUsableEntryName(entry.Name)) return SaveEntryResult::kUnusableName;
   const std::string path = EntryKeyPath(entry.Name);
-  framework::RegKey key = isNew ? CreateKeyForWriting(path) : OpenKeyForWriting(path);
+  win::RegKey key = isNew ? CreateKeyForWriting(path) : OpenKeyForWriting(path);
   if (!key) return SaveEntryResult::kNotStored;
 
   StringList script;
@@ -50,7 +50,7 @@ SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew) {
 
 bool RegisterSmsEntryName(const std::string& name) {
   if (!IsUsableEntryName(name)) return false;
-  framework::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
+  win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return false;
   StringList entries = RegReadStringList(key.Get(), "Entries");
   if (std::ranges::any_of(entries, [&](const std::string& e) { return NamesEqual(e, name); }))
@@ -62,7 +62,7 @@ bool RegisterSmsEntryName(const std::string& name) {
 }
 
 void DeleteSmsEntry(const std::string& name) {
-  framework::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
+  win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return;
   StringList entries = RegReadStringList(key.Get(), "Entries");
   const auto found = std::ranges::find_if(entries, [&](const std::string& e) { return NamesEqual(e, name); });
@@ -87,7 +87,7 @@ std::optional<ActiveSmsEntry> LoadActiveSmsEntry() {
   std::string current;
   ActiveSmsEntry active;
   {
-    framework::RegKey key = OpenKeyForReading(ApplicationKeyPath());
+    win::RegKey key = OpenKeyForReading(ApplicationKeyPath());
     if (!key) return std::nullopt;
     current = RegReadString(key.Get(), "CurrentEntry");
     if (current.empty()) return std::nullopt;
@@ -103,13 +103,13 @@ std::optional<ActiveSmsEntry> LoadActiveSmsEntry() {
 std::string ReadFooter(HKEY applicationKey) { return RegReadString(applicationKey, "Footer"); }
 
 AppSettings LoadAppSettings() {
-  framework::RegKey key = OpenKeyForReading(ApplicationKeyPath());
+  win::RegKey key = OpenKeyForReading(ApplicationKeyPath());
   return {RegReadString(key.Get(), "ID"), RegReadString(key.Get(), "CurrentEntry"),
           RegReadString(key.Get(), "Footer")};
 }
 
 bool SaveAppSettings(const AppSettings& settings) {
-  framework::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
+  win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return false;
   const bool id = RegWriteString(key.Get(), "ID", settings.Id);
   const bool current = RegWriteString(key.Get(), "CurrentEntry", settings.CurrentEntry);

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "framework/ui_thread.h"
 #include "server/extras/splash_wnd.h"
 
@@ -30,5 +30,5 @@ class CSplashThread : public framework::UiThread {
  private:
   CSplashWnd m_wndSplash;
   BOOL m_bCreated = FALSE;  // written before m_evInitialised is set
-  framework::KernelHandle m_evInitialised;  // manual-reset
+  win::KernelHandle m_evInitialised;  // manual-reset
 };

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "common/gdi.h"
+
 CSplashWnd::~CSplashWnd() {
   if (m_hiddenOwner) ::DestroyWindow(m_hiddenOwner);
 }
@@ -17,13 +19,14 @@ bool CSplashWnd::Create() {
   m_height = info.bmHeight;
 
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  m_hiddenOwner = ::CreateWindowExA(0, framework::RegisterWindowClass(0, nullptr, nullptr, nullptr).c_str(),
-                                    "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-  const std::string splashClass =
+  m_hiddenOwner = ::CreateWindowExA(
+      0, MAKEINTATOM(framework::RegisterWindowClass(0, nullptr, nullptr, nullptr)), "", WS_POPUP,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+      nullptr);
+  const ATOM splashClass =
       framework::RegisterWindowClass(0, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
-  if (!Window::Create(0, splashClass.c_str(), "", WS_POPUP | WS_VISIBLE, 0, 0, m_width, m_height,
-                      m_hiddenOwner, nullptr))
+  if (!Window::Create(0, MAKEINTATOM(splashClass), "", WS_POPUP | WS_VISIBLE, 0, 0, m_width,
+                      m_height, m_hiddenOwner, nullptr))
     return false;
   CreatePalette();
   RealizePalette();
@@ -33,18 +36,19 @@ bool CSplashWnd::Create() {
 void CSplashWnd::CreatePalette() {
   BITMAP info{};
   ::GetObjectA(m_bitmap.Get(), sizeof info, &info);
-  HDC windowDc = ::GetDC(Handle());
+  win::WindowDc windowDc(Handle());
   if (info.bmPlanes * info.bmBitsPixel > 8) {
-    m_palette.Reset(::CreateHalftonePalette(windowDc));
+    m_palette.Reset(::CreateHalftonePalette(windowDc.Get()));
   } else {
     // A palette of the bitmap's own colour table; entries it does not have
     // stay black.
     RGBQUAD colours[256] = {};
-    HDC memoryDc = ::CreateCompatibleDC(windowDc);
-    HGDIOBJ old = ::SelectObject(memoryDc, m_bitmap.Get());
-    UINT count = ::GetDIBColorTable(memoryDc, 0, 256, colours);
-    ::SelectObject(memoryDc, old);
-    ::DeleteDC(memoryDc);
+    UINT count = 0;
+    {
+      win::MemoryDc memoryDc(::CreateCompatibleDC(windowDc.Get()));
+      win::SelectedObject bitmap(memoryDc.Get(), m_bitmap.Get());
+      count = ::GetDIBColorTable(memoryDc.Get(), 0, 256, colours);
+    }
     std::vector<char> buffer(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
     auto* palette = reinterpret_cast<LOGPALETTE*>(buffer.data());
     palette->palVersion = 0x300;
@@ -55,7 +59,6 @@ void CSplashWnd::CreatePalette() {
     }
     m_palette.Reset(::CreatePalette(palette));
   }
-  ::ReleaseDC(Handle(), windowDc);
 }
 
 void CSplashWnd::RealizePalette() {
@@ -81,20 +84,12 @@ void CSplashWnd::CentreInWorkArea() {
 }
 
 void CSplashWnd::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(Handle(), &ps);
-  HPALETTE oldPalette = nullptr;
-  if (m_palette) {
-    oldPalette = ::SelectPalette(dc, m_palette.Get(), FALSE);
-    ::RealizePalette(dc);
-  }
-  HDC memoryDc = ::CreateCompatibleDC(dc);
-  HGDIOBJ oldBitmap = ::SelectObject(memoryDc, m_bitmap.Get());
-  ::BitBlt(dc, 0, 0, m_width, m_height, memoryDc, 0, 0, SRCCOPY);
-  ::SelectObject(memoryDc, oldBitmap);
-  ::DeleteDC(memoryDc);
-  if (oldPalette) ::SelectPalette(dc, oldPalette, FALSE);
-  ::EndPaint(Handle(), &ps);
+  win::PaintDc dc(Handle());
+  win::SelectedPalette palette(dc.Get(), m_palette.Get(), FALSE);
+  if (m_palette) ::RealizePalette(dc.Get());
+  win::MemoryDc memoryDc(::CreateCompatibleDC(dc.Get()));
+  win::SelectedObject bitmap(memoryDc.Get(), m_bitmap.Get());
+  ::BitBlt(dc.Get(), 0, 0, m_width, m_height, memoryDc.Get(), 0, 0, SRCCOPY);
 }
 
 LRESULT CSplashWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

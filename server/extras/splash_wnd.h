@@ -8,7 +8,7 @@
 #include <atomic>
 #include <string>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "framework/window.h"
 
 class CSplashWnd : public framework::Window {
@@ -33,8 +33,8 @@ class CSplashWnd : public framework::Window {
   void Paint();
   void CentreInWorkArea();
 
-  framework::GdiObject<HBITMAP> m_bitmap;
-  framework::GdiObject<HPALETTE> m_palette;
+  win::GdiObject<HBITMAP> m_bitmap;
+  win::GdiObject<HPALETTE> m_palette;
   int m_width = 0;
   int m_height = 0;
   HWND m_hiddenOwner = nullptr;  // keeps the splash off the taskbar

@@ -1,6 +1,8 @@
 #include "server/frame/main_frame.h"
 
+#include "common/handle.h"
 #include "framework/window.h"
+#include "server/intake/alert_dispatch.h"
 #include "server/log/activity_log.h"
 #include "server/log/log_entry.h"
 #include "server/log/log_list.h"
@@ -10,11 +12,9 @@ const UINT g_uTrayNotifyMessage = ::RegisterWindowMessageA("TELLISTRYTRAYNOTIFY"
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   // No cursor and no background: the list covers the whole client area.
-  static std::string s_className;
-  s_className = framework::RegisterWindowClass(
+  cs.lpszClass = MAKEINTATOM(framework::RegisterWindowClass(
       CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr, nullptr,
-      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
-  cs.lpszClass = s_className.c_str();
+      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))));
   return FrameWindow::PreCreateWindow(cs);
 }
 
@@ -114,6 +114,18 @@ void CMainFrame::CloseWhenIdle() {
   DestroyWindow();
 }
 
+LRESULT CMainFrame::OnAlertMessage() {
+  // A delivery pumps messages: an alert message that arrives meanwhile
+  // finds the loop below running, which takes its alert in turn.
+  if (m_bDispatching) return 0;
+  m_bDispatching = 1;
+  std::string text;
+  while (!m_bExitPending && m_alerts.Pop(text)) intake::DispatchAlert(text, m_bExitPending);
+  m_bDispatching = 0;
+  if (m_bExitPending) DestroyWindow();  // deletes this object: nothing after it
+  return 0;
+}
+
 BOOL CMainFrame::DestroyWindow() {
   m_listener.Stop();
   SetTrayState(IDI_TRAY_CLOSING);
@@ -149,13 +161,12 @@ LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
 }
 
 void CMainFrame::ShowTrayMenu() {
-  HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU));
+  win::Menu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAYMENU)));
   if (!menu) return;
   POINT cursor{};
   ::GetCursorPos(&cursor);
   // In the foreground, or the menu would not close when clicked away.
   ::SetForegroundWindow(Handle());
-  ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(),
+  ::TrackPopupMenu(::GetSubMenu(menu.Get(), 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(),
                    nullptr);
-  ::DestroyMenu(menu);
 }

@@ -5,12 +5,12 @@
 namespace intake {
 
 void AlertQueue::Push(std::string text) {
-  framework::ScopedLock lock(m_csAlerts);
+  win::ScopedLock lock(m_csAlerts);
   m_lstAlerts.push_back(std::move(text));
 }
 
 bool AlertQueue::Pop(std::string& text) {
-  framework::ScopedLock lock(m_csAlerts);
+  win::ScopedLock lock(m_csAlerts);
   if (m_lstAlerts.empty()) return false;
   text = std::move(m_lstAlerts.front());
   m_lstAlerts.pop_front();
@@ -18,7 +18,7 @@ bool AlertQueue::Pop(std::string& text) {
 }
 
 std::size_t AlertQueue::Count() {
-  framework::ScopedLock lock(m_csAlerts);
+  win::ScopedLock lock(m_csAlerts);
   return m_lstAlerts.size();
 }
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <string>
 
-#include "framework/sync.h"
+#include "common/sync.h"
 
 namespace intake {
 
@@ -19,7 +19,7 @@ class AlertQueue {
 
  private:
   std::deque<std::string> m_lstAlerts;
-  framework::CriticalSection m_csAlerts;
+  win::CriticalSection m_csAlerts;
 };
 
 }  // namespace intake

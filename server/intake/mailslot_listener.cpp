@@ -46,7 +46,7 @@ bool MailslotListener::Stop() {
   m_bListening = 0;
   ::ResetEvent(m_evListenerStopped.Get());
   // The read waits without time limit: one message releases it.
-  framework::FileHandle writer(::CreateFileA(m_name.c_str(), GENERIC_WRITE,
+  win::FileHandle writer(::CreateFileA(m_name.c_str(), GENERIC_WRITE,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   const char wakeUp = 0;

@@ -15,7 +15,7 @@
 
 #include <atomic>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "server/intake/alert_queue.h"
 
 // Registered before the entry point: "one alert is waiting".
@@ -43,9 +43,9 @@ class MailslotListener {
 
   // Written by Start and Stop on the user-interface thread; the listener
   // thread reads them (the handle only while the run flag is set).
-  framework::FileHandle m_hMailslot;
-  framework::KernelHandle m_hListenerThread;
-  framework::KernelHandle m_evListenerStopped;  // auto-reset, set by the thread
+  win::FileHandle m_hMailslot;
+  win::KernelHandle m_hListenerThread;
+  win::KernelHandle m_evListenerStopped;  // auto-reset, set by the thread
   std::atomic<LONG> m_bListening{0};
   std::string m_name;
   HWND m_window = nullptr;

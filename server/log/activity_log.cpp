@@ -9,22 +9,22 @@
 const UINT g_uTraceDebugMessage = ::RegisterWindowMessageA("TELLISTRYTRACEDEBUG");
 
 std::deque<std::string> g_lstLog;
-framework::CriticalSection g_csLog;
+win::CriticalSection g_csLog;
 
 namespace LogQueue {
 
 void Push(std::string entry) {
-  framework::ScopedLock lock(g_csLog);
+  win::ScopedLock lock(g_csLog);
   g_lstLog.push_back(std::move(entry));
 }
 
 std::size_t Count() {
-  framework::ScopedLock lock(g_csLog);
+  win::ScopedLock lock(g_csLog);
   return g_lstLog.size();
 }
 
 std::string Pop() {
-  framework::ScopedLock lock(g_csLog);
+  win::ScopedLock lock(g_csLog);
   if (g_lstLog.empty()) return {};
   std::string entry = std::move(g_lstLog.front());
   g_lstLog.pop_front();

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/sync.h"
+#include "common/sync.h"
 #include "server/log/log_level.h"
 
 // Writes one entry. Callable on any thread whose UiThread has a main window
@@ -24,7 +24,7 @@ extern const UINT g_uTraceDebugMessage;
 // LogQueue: formatted entries, oldest first, under g_csLog. Each operation
 // takes the lock for itself alone.
 extern std::deque<std::string> g_lstLog;
-extern framework::CriticalSection g_csLog;
+extern win::CriticalSection g_csLog;
 
 namespace LogQueue {
 void Push(std::string entry);

@@ -302,7 +302,7 @@ void SerialPort::ReadUntilStopped() {
 }
 
 void SerialPort::ReadLoop() {
-  framework::KernelHandle readDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  win::KernelHandle readDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!readDone) return;
   char buffer[kReaderChunk];
   while (m_running) {

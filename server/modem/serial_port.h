@@ -18,7 +18,7 @@
 #include <atomic>
 #include <string>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "server/modem/receive_buffer.h"
 
 namespace modem {
@@ -95,14 +95,14 @@ class SerialPort {
 
   // The reader's own reads do not touch LastError: it reports the owner
   // thread's operations only.
-  framework::KernelHandle m_readerThread;  // owner thread
-  framework::KernelHandle m_wakeReader;    // auto-reset; set by StopReader
+  win::KernelHandle m_readerThread;  // owner thread
+  win::KernelHandle m_wakeReader;    // auto-reset; set by StopReader
   std::atomic<bool> m_running{false};      // cleared by StopReader, read by the reader
   ReceiveBuffer m_received;                // both threads, locked inside
   DWORD m_lastError = 0;                   // owner thread
-  framework::FileHandle m_port;            // set and reset by the owner thread, used by both
+  win::FileHandle m_port;            // set and reset by the owner thread, used by both
   DWORD m_eventMask = 0xFFFFFFFF;          // filled by WaitEvent's (possibly pending) wait
-  framework::KernelHandle m_ioEvent;       // manual-reset; the owner thread's operations
+  win::KernelHandle m_ioEvent;       // manual-reset; the owner thread's operations
 };
 
 }  // namespace modem

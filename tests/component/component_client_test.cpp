@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/datagram.h"
-#include "framework/handle.h"
+#include "common/handle.h"
 #include "tests/support/test_mailslot.h"
 
 namespace {
@@ -47,7 +47,7 @@ int RunCommand(std::string commandLine) {
   if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &si, &pi))
     return -1;
-  framework::KernelHandle process(pi.hProcess), thread(pi.hThread);
+  win::KernelHandle process(pi.hProcess), thread(pi.hThread);
   if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.Get(), 99);
     return -1;
@@ -62,14 +62,14 @@ int Regsvr32(const char* options) {
 }
 
 bool KeyExists(const std::string& key) {
-  framework::RegKey handle;
+  win::RegKey handle;
   return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, handle.Put()) ==
          ERROR_SUCCESS;
 }
 
 // A string value, or "(missing)".
 std::string ReadValue(const std::string& key, const char* name) {
-  framework::RegKey handle;
+  win::RegKey handle;
   if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, handle.Put()) != ERROR_SUCCESS)
     return "(missing)";
   char data[1024] = {};
@@ -83,7 +83,7 @@ std::string ReadValue(const std::string& key, const char* name) {
 
 // Number of subkeys and values of a key.
 std::pair<DWORD, DWORD> Contents(const std::string& key) {
-  framework::RegKey handle;
+  win::RegKey handle;
   DWORD subkeys = 99, values = 99;
   if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, handle.Put()) == ERROR_SUCCESS)
     ::RegQueryInfoKeyA(handle.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
@@ -92,7 +92,7 @@ std::pair<DWORD, DWORD> Contents(const std::string& key) {
 }
 
 void CreateKey(const std::string& key) {
-  framework::RegKey handle;
+  win::RegKey handle;
   ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
                               handle.Put(), nullptr),
             ERROR_SUCCESS);

@@ -15,7 +15,7 @@ TEST(ReadFooter, ReturnsTheSettingAsStoredOrEmpty) {
   EXPECT_EQ(ReadFooter(OpenKeyForReading(app).Get()), "");
 
   {
-    framework::RegKey key = CreateKeyForWriting(app);
+    win::RegKey key = CreateKeyForWriting(app);
     ASSERT_TRUE(RegWriteString(key.Get(), "ID", "Srv"));
     EXPECT_EQ(ReadFooter(key.Get()), "");
     ASSERT_TRUE(RegWriteString(key.Get(), "Footer", "  -- Ops, ext 42 "));

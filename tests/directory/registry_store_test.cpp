@@ -17,14 +17,14 @@ class RegistryStore : public ::testing::Test {
 
   // Raw access, to plant data the store would never write itself.
   void SetRaw(const std::string& path, const char* name, DWORD type, const std::string& bytes) {
-    framework::RegKey key = CreateKeyForWriting(path);
+    win::RegKey key = CreateKeyForWriting(path);
     ASSERT_TRUE(key);
     ASSERT_EQ(::RegSetValueExA(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
   }
   std::string GetRaw(const std::string& path, const char* name, DWORD* type = nullptr) {
-    framework::RegKey key = OpenKeyForReading(path);
+    win::RegKey key = OpenKeyForReading(path);
     char data[64] = {};
     DWORD size = sizeof data;
     if (!key || ::RegQueryValueExA(key.Get(), name, nullptr, type, reinterpret_cast<BYTE*>(data),
@@ -48,7 +48,7 @@ TEST_F(RegistryStore, FreshHiveReadsEmptyAndFirstAppendCreatesTheKeys) {
   EXPECT_TRUE(records.ReadRecord(0).empty());
   EXPECT_TRUE(records.ReadAllRecords().empty());
   {
-    framework::RegKey key = OpenKeyForReading(app);
+    win::RegKey key = OpenKeyForReading(app);
     EXPECT_FALSE(key);
     EXPECT_EQ(RegReadDword(key.Get(), "Count"), 0u);
     EXPECT_EQ(RegReadString(key.Get(), "ID"), "");
@@ -112,7 +112,7 @@ TEST_F(RegistryStore, RemoveMovesLaterRecordsDown) {
 }
 
 TEST_F(RegistryStore, StringListByteLayouts) {
-  framework::RegKey key = CreateKeyForWriting(app);
+  win::RegKey key = CreateKeyForWriting(app);
   ASSERT_TRUE(RegWriteStringList(key.Get(), "two", {"a", "b"}));
   ASSERT_TRUE(RegWriteStringList(key.Get(), "none", {}));
   DWORD type = 0;
@@ -138,7 +138,7 @@ TEST_F(RegistryStore, OddStoredDataReadsSafely) {
   SetRaw(app, "short", REG_BINARY, "\x07"s);
   SetRaw(app, "long", REG_BINARY, "12345678");
   SetRaw(app, "multi", REG_MULTI_SZ, "first\0second\0\0"s);
-  framework::RegKey key = OpenKeyForReading(app);
+  win::RegKey key = OpenKeyForReading(app);
   EXPECT_EQ(RegReadString(key.Get(), "sz"), "text");
   EXPECT_EQ(RegReadDword(key.Get(), "dw"), 5u);
   EXPECT_EQ(RegReadDword(key.Get(), "short"), 7u);
@@ -151,7 +151,7 @@ TEST_F(RegistryStore, OddStoredDataReadsSafely) {
 
 TEST_F(RegistryStore, ValuesLargerThan8192BytesAreReadWhole) {
   const std::string big(20000, 'x');
-  framework::RegKey key = CreateKeyForWriting(app);
+  win::RegKey key = CreateKeyForWriting(app);
   ASSERT_TRUE(RegWriteString(key.Get(), "big", big));
   EXPECT_EQ(RegReadString(key.Get(), "big"), big);
   ASSERT_TRUE(RegWriteStringList(key.Get(), "bigs", {big, "tail"}));
@@ -161,7 +161,7 @@ TEST_F(RegistryStore, ValuesLargerThan8192BytesAreReadWhole) {
 TEST_F(RegistryStore, DamagedCountIsBoundedByTheRecordsPresent) {
   RecordKey records(users);
   for (const char* n : {"a", "b", "c"}) records.AppendRecord({n});
-  framework::RegKey key = OpenKeyForWriting(users);
+  win::RegKey key = OpenKeyForWriting(users);
   RegWriteDword(key.Get(), "Count", 0x7fffffff);
   EXPECT_EQ(records.RecordCount(), 3);
   EXPECT_EQ(records.ReadAllRecords().size(), 3u);

@@ -74,7 +74,7 @@ TEST(MailslotListener, ShortMessageReadsItsMissingTailAsEmpty) {
   AlertQueue queue;
   MailslotListener listener;
   ASSERT_EQ(listener.Start(receiver.Handle(), queue, kSlot), 0u);
-  framework::FileHandle writer(::CreateFileA(kSlot, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  win::FileHandle writer(::CreateFileA(kSlot, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(writer);
   const alert::DatagramBytes bytes = alert::BuildDatagram(7, "HOST", "x\ty\tcut here");

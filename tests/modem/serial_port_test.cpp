@@ -172,7 +172,7 @@ TEST_F(SerialPortTest, ReadsWithTheirOwnOverlappedOrATimeOutKeepWhatArrived) {
   ASSERT_EQ(port.SetReadTimeouts(1), 0u);  // a read waits for its full count
 
   // The caller's own structure: the read stays pending for the caller.
-  framework::KernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  win::KernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   OVERLAPPED overlapped{};
   overlapped.hEvent = event.Get();
   char echo[3] = {};

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 
 namespace testing_support {
 
@@ -20,7 +20,7 @@ SimulatedModem::SimulatedModem() {
 }
 
 std::string SimulatedModem::ReadFile(const char* name) const {
-  framework::FileHandle file(::CreateFileA((m_dir + name).c_str(), GENERIC_READ,
+  win::FileHandle file(::CreateFileA((m_dir + name).c_str(), GENERIC_READ,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            OPEN_EXISTING, 0, nullptr));
   std::string bytes;
@@ -35,7 +35,7 @@ std::string SimulatedModem::ReadFile(const char* name) const {
 int SimulatedModem::CommandsDone() const { return std::atoi(ReadFile("ready").c_str()); }
 
 bool SimulatedModem::Command(const std::string& command) {
-  framework::FileHandle control(::CreateFileA((m_dir + "control").c_str(), GENERIC_WRITE, 0,
+  win::FileHandle control(::CreateFileA((m_dir + "control").c_str(), GENERIC_WRITE, 0,
                                               nullptr, OPEN_EXISTING, 0, nullptr));
   if (!control) return false;
   const std::string line = command + "\n";

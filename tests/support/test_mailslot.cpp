@@ -27,7 +27,7 @@ int RunProgram(const std::string& program, const std::string& arguments, DWORD t
   if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &si, &pi))
     return -1;
-  framework::KernelHandle process(pi.hProcess), thread(pi.hThread);
+  win::KernelHandle process(pi.hProcess), thread(pi.hThread);
   if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.Get(), 99);
     return -1;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 
 namespace testing_support {
 
@@ -19,7 +19,7 @@ class TestMailslot {
   std::optional<std::vector<unsigned char>> Read(DWORD timeoutMs);
 
  private:
-  framework::FileHandle m_slot;
+  win::FileHandle m_slot;
 };
 
 // Runs a program of the Windows build (beside the test program) with the

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/handle.h"
+#include "common/handle.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ std::vector<std::string> TrayTips() {
   if (!tray) return tips;
   DWORD trayPid = 0;
   ::GetWindowThreadProcessId(tray, &trayPid);
-  framework::KernelHandle owner(::OpenProcess(
+  win::KernelHandle owner(::OpenProcess(
       PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, trayPid));
   if (!owner) return tips;
   const HANDLE process = owner.Get();

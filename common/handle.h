@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace framework {
+namespace win {
 
 template <typename Traits>
 class UniqueHandle {
@@ -68,10 +68,24 @@ struct GdiObjectTraits {  // HFONT, HBRUSH, HBITMAP, HPALETTE...
   static void Close(Type h) { ::DeleteObject(h); }
 };
 
+struct MenuTraits {  // LoadMenu, CreatePopupMenu; not a menu attached to a window
+  using Type = HMENU;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DestroyMenu(h); }
+};
+
+struct MemoryDcTraits {  // CreateCompatibleDC
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DeleteDC(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 template <typename T>
 using GdiObject = UniqueHandle<GdiObjectTraits<T>>;
+using Menu = UniqueHandle<MenuTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
 
-}  // namespace framework
+}  // namespace win
