@@ -12,9 +12,15 @@ int HexDigit(char c) {
 
 }  // namespace
 
-std::optional<std::string> DecodeEscapes(std::string_view in, char terminator) {
+std::optional<std::string> DecodeEscapes(std::string_view in, char terminator,
+                                         LeadByteTest isLeadByte) {
   std::string out;
   for (std::size_t i = 0; i < in.size(); ++i) {
+    if (const std::size_t next = NextCharacter(in, i, isLeadByte); next > i + 1) {
+      out.append(in.substr(i, next - i));
+      i = next - 1;
+      continue;
+    }
     const char c = in[i];
     if (terminator != '\0' && c == terminator) return out;
     if (c != '\\') {

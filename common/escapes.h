@@ -6,11 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "common/dbcs.h"
+
 namespace text {
 
 // Decodes `in` up to its first unescaped `terminator` (with '\0': up to its
 // end). Nothing when an escape is unknown or incomplete, or the terminator
-// never comes.
-std::optional<std::string> DecodeEscapes(std::string_view in, char terminator = '\0');
+// never comes. Double-byte characters are copied whole: their second byte is
+// never a backslash or the terminator.
+std::optional<std::string> DecodeEscapes(std::string_view in, char terminator = '\0',
+                                         LeadByteTest isLeadByte = nullptr);
 
 }  // namespace text

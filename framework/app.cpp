@@ -1,5 +1,8 @@
 #include "framework/app.h"
 
+#include "common/ansi_code_page.h"
+#include "common/dbcs.h"
+
 namespace framework {
 namespace {
 
@@ -9,7 +12,9 @@ std::string ProgramBaseName() {
   char path[MAX_PATH] = {};
   DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string name(path, length);
-  name = name.substr(name.find_last_of('\\') + 1);
+  // By character: a trail byte that equals a backslash is no separator.
+  const std::size_t separator = text::FindLastCharacter(name, '\\', win::IsAnsiLeadByte);
+  name = name.substr(separator == std::string::npos ? 0 : separator + 1);
   return name.substr(0, name.rfind('.'));
 }
 

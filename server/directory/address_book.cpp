@@ -1,7 +1,9 @@
 #include "server/directory/address_book.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "common/ansi_code_page.h"
 #include "server/directory/names.h"
 #include "server/directory/phone_number.h"
 #include "server/directory/registry_store.h"
@@ -23,30 +25,30 @@ GroupRecord ToGroup(const StringList& f) { return {Field(f, 0), Field(f, 1)}; }
 StringList Fields(const UserRecord& u) { return {u.Name, u.Description, u.Number, u.Group}; }
 StringList Fields(const GroupRecord& g) { return {g.Name, g.Description}; }
 
+// Names are in the ANSI code page.
+bool SameName(const std::string& a, const std::string& b) { return NamesEqual(a, b, win::IsAnsiLeadByte); }
+
 bool IsRecordIndex(HKEY key, int index) { return index >= 0 && index < RecordKey::RecordCount(key); }
 
-// The first record, from index 0 up, whose Name equals `name`.
+// The first record, from index 0 up, whose Name equals `name`. A missing
+// record has no name.
 std::optional<StringList> FindFirstByName(const RecordKey& records, const std::string& name) {
-  win::RegKey key = OpenKeyForReading(records.Path());
-  const int count = RecordKey::RecordCount(key.Get());
-  for (int i = 0; i < count; ++i) {
-    StringList fields = RecordKey::ReadRecord(key.Get(), i);
-    if (NamesEqual(Field(fields, 0), name)) return fields;
-  }
+  for (StoredRecord& record : records.ReadPresentRecords())
+    if (SameName(Field(record.Fields, 0), name)) return std::move(record.Fields);
   return std::nullopt;
 }
 
 }  // namespace
 
-std::vector<UserRecord> LoadUsers() {
-  std::vector<UserRecord> users;
-  for (const StringList& fields : UsersKey().ReadAllRecords()) users.push_back(ToUser(fields));
+std::vector<Indexed<UserRecord>> LoadUsers() {
+  std::vector<Indexed<UserRecord>> users;
+  for (const StoredRecord& r : UsersKey().ReadPresentRecords()) users.push_back({r.Index, ToUser(r.Fields)});
   return users;
 }
 
-std::vector<GroupRecord> LoadGroups() {
-  std::vector<GroupRecord> groups;
-  for (const StringList& fields : GroupsKey().ReadAllRecords()) groups.push_back(ToGroup(fields));
+std::vector<Indexed<GroupRecord>> LoadGroups() {
+  std::vector<Indexed<GroupRecord>> groups;
+  for (const StoredRecord& r : GroupsKey().ReadPresentRecords()) groups.push_back({r.Index, ToGroup(r.Fields)});
   return groups;
 }
 
@@ -106,24 +108,18 @@ bool DeleteGroup(int index) {
 
 void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName) {
   win::RegKey key = OpenKeyForWriting(UsersKey().Path());
-  const int count = RecordKey::RecordCount(key.Get());
-  for (int i = 0; i < count; ++i) {
-    StringList fields = RecordKey::ReadRecord(key.Get(), i);
-    if (!NamesEqual(Field(fields, 3), oldName)) continue;
-    fields.resize(std::max<std::size_t>(fields.size(), 4));
-    fields[3] = newName;
-    RecordKey::WriteRecord(key.Get(), i, fields);
+  for (StoredRecord& user : RecordKey::ReadPresentRecords(key.Get())) {
+    if (!SameName(Field(user.Fields, 3), oldName)) continue;
+    user.Fields.resize(std::max<std::size_t>(user.Fields.size(), 4));
+    user.Fields[3] = newName;
+    RecordKey::WriteRecord(key.Get(), user.Index, user.Fields);
   }
 }
 
 std::vector<std::string> GroupMemberNumbers(const std::string& group) {
-  win::RegKey key = OpenKeyForReading(UsersKey().Path());
   std::vector<std::string> numbers;
-  const int count = RecordKey::RecordCount(key.Get());
-  for (int i = 0; i < count; ++i) {
-    const StringList fields = RecordKey::ReadRecord(key.Get(), i);
-    if (NamesEqual(Field(fields, 3), group)) numbers.push_back(Field(fields, 2));
-  }
+  for (const StoredRecord& user : UsersKey().ReadPresentRecords())
+    if (SameName(Field(user.Fields, 3), group)) numbers.push_back(Field(user.Fields, 2));
   return numbers;
 }
 

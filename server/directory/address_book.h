@@ -27,9 +27,19 @@ struct GroupRecord {
   std::string Description;
 };
 
-// All records in store order (the index of each is its position).
-std::vector<UserRecord> LoadUsers();
-std::vector<GroupRecord> LoadGroups();
+// A record with its index in the store, which the update and delete
+// operations take.
+template <typename Record>
+struct Indexed {
+  int Index;
+  Record Fields;
+};
+
+// All records in store order. A record whose value is missing (a damaged
+// store) is not listed, so a list costs what the key holds, never what its
+// "Count" claims.
+std::vector<Indexed<UserRecord>> LoadUsers();
+std::vector<Indexed<GroupRecord>> LoadGroups();
 // One record; nothing when the index is outside the records.
 std::optional<UserRecord> LoadUser(int index);
 std::optional<GroupRecord> LoadGroup(int index);
@@ -57,7 +67,7 @@ std::vector<std::string> GroupMemberNumbers(const std::string& group);
 // The numbers an alert for `recipient` goes to, empty when it names nothing:
 // the first group of that name (its members, even none), else the first
 // user of that name, else the recipient itself, untrimmed, when it is a
-// valid number.
+// valid number. A missing record has no name and no group: it never matches.
 std::vector<std::string> ResolveRecipient(const std::string& recipient);
 
 }  // namespace directory

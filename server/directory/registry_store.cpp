@@ -49,24 +49,31 @@ win::RegKey OpenKey(const std::string& path, REGSAM access) {
 
 std::string ValueName(int index) { return std::to_string(index); }
 
-// One past the highest record value name below `limit` ("0", "1", ...).
-int RecordsPresentBelow(HKEY key, LONG limit) {
-  int end = 0;
+// The indices below `limit` that have a record value ("0", "1", ...), in
+// ascending order, from one walk over the key's values: the cost follows
+// the values present, never the count a damaged "Count" claims.
+std::vector<int> RecordsPresentBelow(HKEY key, LONG limit) {
+  std::vector<int> indices;
   char name[32];
   for (DWORD i = 0;; ++i) {
     DWORD length = sizeof name;
-    LONG rc = ::RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_NO_MORE_ITEMS) break;
-    if (rc != ERROR_SUCCESS) continue;  // a name too long to be a record's
+    const LONG rc = ::RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) continue;  // a name too long to be a record's
+    // No more values, or the key failed (deleted meanwhile, say): what was
+    // found so far is all there is.
+    if (rc != ERROR_SUCCESS) break;
     const std::string_view text(name, length);
     if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0') ||
         text.find_first_not_of("0123456789") != std::string_view::npos)
       continue;
     const long long index = std::stoll(std::string(text));
-    if (index < limit) end = std::max(end, static_cast<int>(index) + 1);
+    if (index < limit) indices.push_back(static_cast<int>(index));
   }
-  return end;
+  std::ranges::sort(indices);
+  return indices;
 }
+
+LONG StoredCount(HKEY key) { return static_cast<LONG>(RegReadDword(key, "Count")); }
 
 }  // namespace
 
@@ -129,17 +136,26 @@ bool RegWriteStringList(HKEY key, const char* name, const StringList& list) {
 }
 
 int RecordKey::RecordCount(HKEY key) {
-  const auto count = static_cast<LONG>(RegReadDword(key, "Count"));
+  const LONG count = StoredCount(key);
   if (count <= 0) return 0;
   DWORD values = 0;
   if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return 0;
   if (static_cast<LONG>(values) > count) return count;
-  // Fewer values than "Count" claims: a damaged count must not send readers
-  // through billions of empty records, so end after the last record present
-  // (a gap inside still reads as an empty record).
-  return RecordsPresentBelow(key, count);
+  // Fewer values than "Count" claims: end after the last record present (a
+  // gap inside still reads as an empty record).
+  const std::vector<int> present = RecordsPresentBelow(key, count);
+  return present.empty() ? 0 : present.back() + 1;
+}
+
+std::vector<StoredRecord> RecordKey::ReadPresentRecords(HKEY key) {
+  std::vector<StoredRecord> records;
+  const LONG count = StoredCount(key);
+  if (count <= 0) return records;
+  for (int index : RecordsPresentBelow(key, count))
+    records.push_back({index, ReadRecord(key, index)});
+  return records;
 }
 
 int RecordKey::RecordCount() const { return RecordCount(OpenKeyForReading(m_path).Get()); }
@@ -156,13 +172,8 @@ StringList RecordKey::ReadRecord(int index) const {
   return ReadRecord(OpenKeyForReading(m_path).Get(), index);
 }
 
-std::vector<StringList> RecordKey::ReadAllRecords() const {
-  win::RegKey key = OpenKeyForReading(m_path);
-  std::vector<StringList> records;
-  const int count = RecordCount(key.Get());
-  for (int i = 0; i < count; ++i)
-    records.push_back(ReadRecord(key.Get(), i));
-  return records;
+std::vector<StoredRecord> RecordKey::ReadPresentRecords() const {
+  return ReadPresentRecords(OpenKeyForReading(m_path).Get());
 }
 
 bool RecordKey::WriteRecord(int index, const StringList& record) const {
@@ -184,9 +195,16 @@ void RecordKey::RemoveRecord(int index) const {
   // An index outside the records must not cost the last record.
   if (index < 0 || index >= count) return;
   ::RegDeleteValueA(key.Get(), ValueName(index).c_str());
-  for (int j = index + 1; j < count; ++j)
-    WriteRecord(key.Get(), j - 1, ReadRecord(key.Get(), j));
-  ::RegDeleteValueA(key.Get(), ValueName(count - 1).c_str());
+  // Each later record moves down by one; a gap moves down with them, so only
+  // the values present are touched.
+  const std::vector<StoredRecord> records = ReadPresentRecords(key.Get());
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    const int j = records[r].Index;
+    if (j <= index) continue;
+    WriteRecord(key.Get(), j - 1, records[r].Fields);
+    const bool filledByNext = r + 1 < records.size() && records[r + 1].Index == j + 1;
+    if (!filledByNext) ::RegDeleteValueA(key.Get(), ValueName(j).c_str());
+  }
   RegWriteDword(key.Get(), "Count", static_cast<DWORD>(count - 1));
 }
 

@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/handle.h"
 #include "server/directory/multi_string.h"
@@ -38,17 +39,28 @@ bool RegWriteString(HKEY key, const char* name, const std::string& text);
 StringList RegReadStringList(HKEY key, const char* name);
 bool RegWriteStringList(HKEY key, const char* name, const StringList& list);
 
+// A record with its index in the store.
+struct StoredRecord {
+  int Index;
+  StringList Fields;
+};
+
 // A key of numbered records: REG_DWORD "Count" and REG_MULTI_SZ values
-// "0" .. Count-1 (decimal, no leading zeros), kept dense.
+// "0" .. Count-1 (decimal, no leading zeros), kept dense. A damaged key may
+// lack some of them: such an index reads as an empty record, holds no name
+// and belongs to no group, and readers never visit those one by one, so a
+// stray "Count" costs nothing.
 class RecordKey {
  public:
   explicit RecordKey(std::string path) : m_path(std::move(path)) {}
 
   const std::string& Path() const { return m_path; }
 
+  // One past the last record present, at most "Count".
   int RecordCount() const;
   StringList ReadRecord(int index) const;
-  std::vector<StringList> ReadAllRecords() const;
+  // The records present, in index order, from one walk over the values.
+  std::vector<StoredRecord> ReadPresentRecords() const;
   bool WriteRecord(int index, const StringList& record) const;  // the key must exist
   void AppendRecord(const StringList& record) const;            // creates the key
   void RemoveRecord(int index) const;                           // later records move down
@@ -56,6 +68,7 @@ class RecordKey {
   // With the key already open.
   static int RecordCount(HKEY key);
   static StringList ReadRecord(HKEY key, int index);
+  static std::vector<StoredRecord> ReadPresentRecords(HKEY key);
   static bool WriteRecord(HKEY key, int index, const StringList& record);
 
  private:

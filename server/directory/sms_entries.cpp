@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/ansi_code_page.h"
 #include "server/directory/names.h"
 #include "server/directory/registry_store.h"
 
@@ -11,10 +12,14 @@ namespace {
 
 std::string EntryKeyPath(const std::string& name) { return ApplicationKeyPath() + "\\" + name; }
 
+// Names are in the ANSI code page.
+bool IsUsableName(const std::string& name) { return IsUsableEntryName(name, win::IsAnsiLeadByte); }
+bool SameName(const std::string& a, const std::string& b) { return NamesEqual(a, b, win::IsAnsiLeadByte); }
+
 }  // namespace
 
 std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
-  if (!IsUsableEntryName(name)) return std::nullopt;
+  if (!IsUsableName(name)) return std::nullopt;
   win::RegKey key = OpenKeyForReading(EntryKeyPath(name));
   if (!key) return std::nullopt;
   SmsEntry entry;
@@ -30,7 +35,7 @@ std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
 }
 
 SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew) {
-  if (!IsUsableEntryName(entry.Name)) return SaveEntryResult::kUnusableName;
+  if (!IsUsableName(entry.Name)) return SaveEntryResult::kUnusableName;
   const std::string path = EntryKeyPath(entry.Name);
   win::RegKey key = isNew ? CreateKeyForWriting(path) : OpenKeyForWriting(path);
   if (!key) return SaveEntryResult::kNotStored;
@@ -49,11 +54,11 @@ SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew) {
 }
 
 bool RegisterSmsEntryName(const std::string& name) {
-  if (!IsUsableEntryName(name)) return false;
+  if (!IsUsableName(name)) return false;
   win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return false;
   StringList entries = RegReadStringList(key.Get(), "Entries");
-  if (std::ranges::any_of(entries, [&](const std::string& e) { return NamesEqual(e, name); }))
+  if (std::ranges::any_of(entries, [&](const std::string& e) { return SameName(e, name); }))
     return false;
   entries.push_back(name);
   RegWriteStringList(key.Get(), "Entries", entries);
@@ -65,12 +70,12 @@ void DeleteSmsEntry(const std::string& name) {
   win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return;
   StringList entries = RegReadStringList(key.Get(), "Entries");
-  const auto found = std::ranges::find_if(entries, [&](const std::string& e) { return NamesEqual(e, name); });
+  const auto found = std::ranges::find_if(entries, [&](const std::string& e) { return SameName(e, name); });
   if (found != entries.end()) {
     entries.erase(found);
     // An unusable name would reach the application key itself or the
     // address book, which are never an entry's key.
-    if (IsUsableEntryName(name)) ::RegDeleteKeyA(key.Get(), name.c_str());
+    if (IsUsableName(name)) ::RegDeleteKeyA(key.Get(), name.c_str());
   }
   RegWriteStringList(key.Get(), "Entries", entries);
   // The first remaining element, even an empty one, and whichever entry went.

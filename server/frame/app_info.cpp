@@ -4,18 +4,17 @@
 
 #include <vector>
 
+#include "common/ansi_code_page.h"
+#include "common/dbcs.h"
 #include "framework/app.h"
 
 std::string ModuleDirectoryPath(const std::string& fileName) {
   char path[MAX_PATH] = {};
   DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory(path, length);
-  // Front to back by character, so a trail byte that looks like a backslash
-  // is not taken for one.
-  std::size_t cut = 0;
-  for (const char* p = directory.c_str(); *p; p = ::CharNextA(p))
-    if (*p == '\\') cut = static_cast<std::size_t>(p - directory.c_str()) + 1;
-  return directory.substr(0, cut) + fileName;
+  const std::string directory(path, length);
+  // By character: a trail byte that equals a backslash is no separator.
+  const std::size_t separator = text::FindLastCharacter(directory, '\\', win::IsAnsiLeadByte);
+  return directory.substr(0, separator == std::string::npos ? 0 : separator + 1) + fileName;
 }
 
 int GetVersionNumber() {

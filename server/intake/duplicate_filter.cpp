@@ -1,17 +1,11 @@
 #include "server/intake/duplicate_filter.h"
 
+#include "common/ascii_case.h"
+
 namespace intake {
-namespace {
-
-char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
 
 bool SameComputerName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
+  return text::EqualIgnoringAsciiCase(a, b);
 }
 
 bool DuplicateFilter::Accept(std::uint32_t tick, std::string_view computerName) {

@@ -1,5 +1,6 @@
 #include "server/modem/alert_sender.h"
 
+#include "common/ansi_code_page.h"
 #include "common/format.h"
 #include "server/directory/sms_entries.h"
 #include "server/log/activity_log.h"
@@ -41,8 +42,6 @@ class PortScriptHost final : public ScriptHost {
   SerialPort& m_port;
 };
 
-bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != 0; }
-
 }  // namespace
 
 int AlertSender::Send(const std::string& alertText, const std::string& number) {
@@ -61,10 +60,10 @@ int AlertSender::Send(const std::string& alertText, const std::string& number) {
     LogActivity(kSendFailed, LogLevel::Error);
     return 0;
   }
-  ScriptInputs inputs{entry.Smsc, number, active->Id, alertText, active->Footer};
+  ScriptInputs inputs{entry.Smsc, number, active->Id, alertText, active->Footer, win::IsAnsiLeadByte};
   // The modem gets cleaned copies; the log keeps the texts as received. A
   // literal number comes from the alert too, surrounding blanks and all.
-  SubstituteCharacters(inputs.alertText, IsLeadByte);
+  SubstituteCharacters(inputs.alertText, win::IsAnsiLeadByte);
   BlankControlCharacters(inputs.recipientNumber);
 
   if (m_port.Open(text::Format("COM%d", entry.Port), 2048, 2048) != 0) {

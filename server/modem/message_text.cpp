@@ -24,11 +24,9 @@ void BlankControlCharacters(std::string& text) {
 
 void SubstituteCharacters(std::string& text, LeadByteTest isLeadByte) {
   BlankControlCharacters(text);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (isLeadByte && isLeadByte(static_cast<unsigned char>(text[i]))) {
-      ++i;  // the trail byte belongs to this character
-      continue;
-    }
+  for (std::size_t i = 0, next = 0; i < text.size(); i = next) {
+    next = text::NextCharacter(text, i, isLeadByte);
+    if (next > i + 1) continue;  // a double-byte character stays whole
     const std::size_t at = kSourceCharacters.find(text[i]);
     if (at != std::string_view::npos) text[i] = kReplacements[at];
   }

@@ -5,14 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "common/dbcs.h"
+
 namespace modem {
 
 // The longest message the service centre takes, in bytes.
 inline constexpr std::size_t kMaxMessageLength = 140;
 
-// Tells whether a byte opens a double-byte character of the ANSI code page
-// (on Windows: IsDBCSLeadByte). Null means a single-byte code page.
-using LeadByteTest = bool (*)(unsigned char);
+using text::LeadByteTest;
 
 // Every control byte except TAB (0x00-0x1F) becomes a blank, so text from
 // outside cannot smuggle Ctrl-Z, ESC or CR plus AT commands to the modem.

@@ -38,7 +38,7 @@ void RunStatement(const std::string& statement, const ScriptInputs& inputs, Scri
       host.Write(ComposeMessage(inputs.id, inputs.alertText, inputs.footer));
       return;
     case StatementKind::Send: {
-      const auto bytes = SendArgument(statement);
+      const auto bytes = SendArgument(statement, inputs.isLeadByte);
       if (!bytes) Fail(host, text::Format("Malformed statement %s", statement));
       host.Write(*bytes);
       return;

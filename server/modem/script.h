@@ -52,6 +52,9 @@ struct ScriptInputs {
   std::string id;
   std::string alertText;
   std::string footer;
+  // The ANSI code page's lead bytes, so the text of a send statement is read
+  // a character at a time; null for a single-byte code page.
+  text::LeadByteTest isLeadByte = nullptr;
 };
 
 inline constexpr unsigned kWaitTimeoutMs = 30000;

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "common/ascii_case.h"
 #include "common/escapes.h"
 #include "common/trim.h"
 
@@ -25,11 +26,9 @@ constexpr std::array<std::pair<std::string_view, StatementKind>, 7> kKeywords{{
 }  // namespace
 
 StatementKind ClassifyStatement(std::string_view statement) {
-  std::string upper(text::Trim(statement));
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  const std::string_view trimmed = text::Trim(statement);
   for (const auto& [keyword, kind] : kKeywords)
-    if (upper.starts_with(keyword)) return kind;
+    if (text::EqualIgnoringAsciiCase(trimmed.substr(0, keyword.size()), keyword)) return kind;
   return StatementKind::Unrecognised;
 }
 
@@ -41,10 +40,11 @@ std::optional<std::string> WaitArgument(std::string_view statement) {
   return std::string(text::Trim(statement.substr(open + 1, close - open - 1)));
 }
 
-std::optional<std::string> SendArgument(std::string_view statement) {
-  const std::size_t open = statement.find('"');
+std::optional<std::string> SendArgument(std::string_view statement,
+                                        text::LeadByteTest isLeadByte) {
+  const std::size_t open = text::FindCharacter(statement, '"', isLeadByte);
   if (open == std::string_view::npos) return std::nullopt;
-  return text::DecodeEscapes(statement.substr(open + 1), '"');
+  return text::DecodeEscapes(statement.substr(open + 1), '"', isLeadByte);
 }
 
 }  // namespace modem

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/dbcs.h"
+
 namespace modem {
 
 // The numbers are the classifier's codes.
@@ -32,6 +34,9 @@ std::optional<std::string> WaitArgument(std::string_view statement);
 // escapes \r \n \t \\ \" and \xHH (two hex digits) decoded and nothing
 // trimmed. Empty optional when a quote is missing or an escape is not one of
 // these, so a mistyped script fails before it sends anything unintended.
-std::optional<std::string> SendArgument(std::string_view statement);
+// The text is read a character at a time in the code page that
+// `isLeadByte` describes.
+std::optional<std::string> SendArgument(std::string_view statement,
+                                        text::LeadByteTest isLeadByte = nullptr);
 
 }  // namespace modem

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+
 #include "server/directory/registry_store.h"
 #include "tests/support/registry_sandbox.h"
 
@@ -20,12 +23,12 @@ class AddressBook : public ::testing::Test {
   static void Group(const std::string& name) { AddGroup({name, ""}); }
   static Strings UserGroups() {
     Strings groups;
-    for (const UserRecord& u : LoadUsers()) groups.push_back(u.Group);
+    for (const auto& u : LoadUsers()) groups.push_back(u.Fields.Group);
     return groups;
   }
   static Strings GroupNames() {
     Strings names;
-    for (const GroupRecord& g : LoadGroups()) names.push_back(g.Name);
+    for (const auto& g : LoadGroups()) names.push_back(g.Fields.Name);
     return names;
   }
 };
@@ -111,6 +114,35 @@ TEST_F(AddressBook, ChangesOutsideTheRecordsDoNothing) {
 
   ASSERT_TRUE(UpdateUser(1, {"b2", "d", "0711", "Ops"}));
   EXPECT_EQ(ResolveRecipient("Ops"), (Strings{"1", "0711"}));
+}
+
+TEST_F(AddressBook, AStrayRecordFarAboveTheRestCostsNothing) {
+  Group("Far");
+  User("Ann", "0711", "Far");
+  // As an external edit or a damaged store could leave them: a count of
+  // 2^31 - 1 and one record just below it, in both keys.
+  for (const char* key : {"\\Users", "\\Groups"}) {
+    win::RegKey records = OpenKeyForWriting(ApplicationKeyPath() + key);
+    ASSERT_TRUE(RegWriteDword(records.Get(), "Count", 0x7fffffff));
+  }
+  ASSERT_TRUE(RecordKey(ApplicationKeyPath() + "\\Users").WriteRecord(2147483646, {"Zed", "", "0777", "far"}));
+  ASSERT_TRUE(RecordKey(ApplicationKeyPath() + "\\Groups").WriteRecord(2147483646, {"Zed", ""}));
+
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ResolveRecipient("Far"), (Strings{"0711", "0777"}));
+  EXPECT_EQ(ResolveRecipient("zed"), Strings{}) << "the far group, without members";
+  EXPECT_EQ(ResolveRecipient(""), Strings{}) << "a missing record has no name";
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  std::printf("three resolutions past a count of 2^31 - 1: %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+
+  const auto users = LoadUsers();
+  ASSERT_EQ(users.size(), 2u);
+  EXPECT_EQ(users[1].Index, 2147483646);
+  ASSERT_TRUE(DeleteUser(0));
+  EXPECT_EQ(LoadUsers().at(0).Index, 2147483645);
+  ASSERT_TRUE(UpdateGroup(0, {"Near", ""}));
+  EXPECT_EQ(ResolveRecipient("near"), Strings{"0777"});
 }
 
 }  // namespace

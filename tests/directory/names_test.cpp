@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/cp932.h"
+
 namespace directory {
 namespace {
 
@@ -37,6 +39,14 @@ TEST(IsUsableEntryName, RefusesNamesThatWouldReachAnotherKey) {
   EXPECT_FALSE(IsUsableEntryName(std::string(256, 'x')));
   for (const char* book : {"Users", "USERS", "users", "Groups", "gROUPS"})
     EXPECT_FALSE(IsUsableEntryName(book)) << book;
+}
+
+TEST(IsUsableEntryName, TakesATrailByteForPartOfItsCharacter) {
+  const std::string display = "\x95\x5C\x8E\xA6";  // 表示: 95 5C is one character
+  EXPECT_TRUE(IsUsableEntryName(display, testing_support::IsCp932LeadByte));
+  EXPECT_FALSE(IsUsableEntryName(display + "\\x", testing_support::IsCp932LeadByte));
+  EXPECT_FALSE(IsUsableEntryName(display)) << "single-byte code page: a backslash";
+  EXPECT_FALSE(IsUsableEntryName("\x95\0"s, testing_support::IsCp932LeadByte));
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <thread>
+
 #include "tests/support/registry_sandbox.h"
 
 namespace directory {
@@ -46,7 +49,7 @@ TEST_F(RegistryStore, FreshHiveReadsEmptyAndFirstAppendCreatesTheKeys) {
   RecordKey records(users);
   EXPECT_EQ(records.RecordCount(), 0);
   EXPECT_TRUE(records.ReadRecord(0).empty());
-  EXPECT_TRUE(records.ReadAllRecords().empty());
+  EXPECT_TRUE(records.ReadPresentRecords().empty());
   {
     win::RegKey key = OpenKeyForReading(app);
     EXPECT_FALSE(key);
@@ -89,7 +92,7 @@ TEST_F(RegistryStore, RemoveMovesLaterRecordsDown) {
   };
   auto names = [&] {
     std::vector<std::string> out;
-    for (const StringList& r : records.ReadAllRecords()) out.push_back(r.at(0));
+    for (const StoredRecord& r : records.ReadPresentRecords()) out.push_back(r.Fields.at(0));
     return out;
   };
   fill();
@@ -164,21 +167,50 @@ TEST_F(RegistryStore, DamagedCountIsBoundedByTheRecordsPresent) {
   win::RegKey key = OpenKeyForWriting(users);
   RegWriteDword(key.Get(), "Count", 0x7fffffff);
   EXPECT_EQ(records.RecordCount(), 3);
-  EXPECT_EQ(records.ReadAllRecords().size(), 3u);
+  EXPECT_EQ(records.ReadPresentRecords().size(), 3u);
   records.AppendRecord({"d"});
   EXPECT_EQ(records.ReadRecord(3), StringList{"d"});
   EXPECT_EQ(RegReadDword(key.Get(), "Count"), 4u);
 
   RegWriteDword(key.Get(), "Count", 0xffffffff);  // -1
   EXPECT_EQ(records.RecordCount(), 0);
+  EXPECT_TRUE(records.ReadPresentRecords().empty());
 
-  // A value missing inside the count reads as an empty record; the ones
-  // after it stay readable.
+  // A value missing inside the count is an empty record: not listed, and
+  // the ones after it stay readable. Removing a record moves the gap down
+  // with the records after it.
   RegWriteDword(key.Get(), "Count", 4);
   ::RegDeleteValueA(key.Get(), "1");
-  auto all = records.ReadAllRecords();
-  ASSERT_EQ(all.size(), 4u);
-  EXPECT_TRUE(all[1].empty());
+  auto indices = [&] {
+    std::vector<int> out;
+    for (const StoredRecord& r : records.ReadPresentRecords()) out.push_back(r.Index);
+    return out;
+  };
+  EXPECT_EQ(indices(), (std::vector<int>{0, 2, 3}));
+  EXPECT_EQ(records.RecordCount(), 4);
+  records.RemoveRecord(0);
+  EXPECT_EQ(indices(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(records.ReadRecord(1), StringList{"c"});
+  EXPECT_EQ(records.ReadRecord(2), StringList{"d"});
+  EXPECT_EQ(GetRaw(users, "3"), "<absent>");
+  EXPECT_EQ(RegReadDword(key.Get(), "Count"), 3u);
+}
+
+TEST_F(RegistryStore, AKeyDeletedWhileItIsReadEndsTheRead) {
+  constexpr int kRecords = 3000;
+  {
+    win::RegKey key = CreateKeyForWriting(users);
+    RegWriteDword(key.Get(), "Count", 0x7fffffff);
+    for (int i = 0; i < kRecords; ++i) RecordKey::WriteRecord(key.Get(), 2 * i, {"u"});
+  }
+  win::RegKey reader = OpenKeyForReading(users);
+  std::thread deleter([&] { testing_support::DeleteKeyTree(users); });
+  const std::size_t read = RecordKey::ReadPresentRecords(reader.Get()).size();
+  deleter.join();
+  std::printf("read %zu of %d records while the key was deleted\n", read, kRecords);
+  EXPECT_LE(read, static_cast<std::size_t>(kRecords));
+  EXPECT_TRUE(RecordKey::ReadPresentRecords(reader.Get()).empty());
+  EXPECT_EQ(RecordKey::RecordCount(reader.Get()), 0);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/cp932.h"
+
 namespace modem {
 namespace {
 
@@ -63,6 +65,14 @@ TEST(SendArgument, IsMissingWithoutBothQuotesOrWithABadEscape) {
   for (const char* statement : {"SEND", "SEND AT", "SEND \"AT", "SEND \"AT\\\"", "SEND \"\\q\"",
                                 "SEND \"\\x1\"", "SEND \"\\xg0\"", "SEND \"\\x", "SEND \"\\"})
     EXPECT_EQ(SendArgument(statement), std::nullopt) << statement;
+}
+
+TEST(SendArgument, ReadsDoubleByteCharactersWhole) {
+  const text::LeadByteTest cp932 = testing_support::IsCp932LeadByte;
+  // 表 is 95 5C and ソ is 83 5C: their second byte is no escape.
+  EXPECT_EQ(SendArgument("SEND \"\x95\x5C\"", cp932), "\x95\x5C"s);
+  EXPECT_EQ(SendArgument("SEND \"\x83\x5Cn\\r\"", cp932), "\x83\x5Cn\r"s);
+  EXPECT_EQ(SendArgument("SEND \"\x95\x5C\"", nullptr), std::nullopt) << "single-byte code page";
 }
 
 }  // namespace

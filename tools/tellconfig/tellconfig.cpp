@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ansi_code_page.h"
 #include "common/escapes.h"
 #include "common/mailslot_writer.h"
 #include "server/directory/address_book.h"
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
   } else if (command == "user" && a.size() == 4) {
     directory::AddUser({a[1], "", a[2], a[3]});
   } else if (command == "raw" && a.size() == 2) {
-    const std::optional<std::string> decoded = text::DecodeEscapes(a[1]);
+    const std::optional<std::string> decoded = text::DecodeEscapes(a[1], '\0', win::IsAnsiLeadByte);
     if (!decoded) return Usage();
     char name[alert::kComputerNameSize] = {};
     DWORD length = sizeof name;
