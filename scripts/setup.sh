@@ -4,7 +4,7 @@ set -eu
 packages=(
   cmake g++ clang libgtest-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 libwine-dev xvfb fonts-wine
+  wine wine64 libwine-dev xvfb fonts-wine fp-utils
 )
 missing=()
 for p in "${packages[@]}"; do

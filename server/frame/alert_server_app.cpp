@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr char kHelpFile[] = "TELLISTRY.CHM";
-
 // Another instance runs: bring its window up restored and in front.
 void RaiseRunningInstance() {
   HWND running = ::FindWindowA(nullptr, "Tellistry");
@@ -113,7 +111,7 @@ bool CAlertServerApp::OnCommand(UINT id) {
 }
 
 void CAlertServerApp::WinHelp(DWORD_PTR data, UINT command) {
-  const std::string file = ModuleDirectoryPath(kHelpFile);
+  const std::string file = ModuleDirectoryPath(kHelpFileName);
   HWND desktop = ::GetDesktopWindow();
   switch (command) {
     case HELP_CONTEXT:

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// The help file, beside the program.
+inline constexpr char kHelpFileName[] = "TELLISTRY.CHM";
+
 // The program file's directory with its trailing backslash, followed by
 // `fileName`.
 std::string ModuleDirectoryPath(const std::string& fileName = {});

@@ -2,6 +2,7 @@
 
 #include "common/handle.h"
 #include "framework/window.h"
+#include "server/extras/about_dlg.h"
 #include "server/intake/alert_dispatch.h"
 #include "server/log/activity_log.h"
 #include "server/log/log_entry.h"
@@ -93,6 +94,11 @@ bool CMainFrame::OnCommand(UINT id) {
     case ID_APP_EXIT_CONFIRM:
       OnExit();
       return true;
+    case ID_APP_ABOUT: {
+      CAboutDlg about;
+      about.DoModal();
+      return true;
+    }
   }
   return false;
 }

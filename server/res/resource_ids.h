@@ -28,3 +28,11 @@
 
 // Controls.
 #define IDC_LOG_LIST 1000
+
+// About box: template, controls and the links' cursor.
+#define IDD_ABOUTBOX 100
+#define IDC_ABOUT_VERSION 1001
+#define IDC_ABOUT_LINK_HELP 1017
+#define IDC_ABOUT_LINK_WEB 1018
+#define IDC_ABOUT_LINK_MAIL 1019
+#define IDC_LINK_HAND 144
