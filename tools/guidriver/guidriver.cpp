@@ -19,6 +19,14 @@
 //   tray-tips           print the tips of the icons in the system tray
 //   windows             print every top-level window: handle, pid, class, title
 //
+// Help and About box:
+//   dialog-text TITLE ID MS  wait for the server's dialog titled TITLE; print
+//                            the text of its control ID
+//   dialog-click TITLE ID    click button ID of the server's dialog TITLE
+//   help-window MS           wait for the server's help window; print its
+//                            selected tab ("tab N") and the number of entries
+//                            in its contents tree ("contents N")
+//
 // The main window is the top-level window titled "Tellistry" that holds the
 // log list (child id 1000). Texts of another process's controls are read
 // with the W messages, which Wine marshals across processes.
@@ -177,12 +185,100 @@ std::vector<std::string> TrayTips() {
   return tips;
 }
 
+DWORD Milliseconds(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
+
+// --- Help and About box --------------------------------------------------
+
+// A top-level window of the main window's process with the given class and,
+// when `title` is not null, that title.
+HWND FindServerWindow(HWND main, const char* className, const char* title) {
+  struct Search {
+    DWORD pid;
+    const char* className;
+    const char* title;
+    HWND found = nullptr;
+  } search{0, className, title};
+  ::GetWindowThreadProcessId(main, &search.pid);
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        char cls[64] = {};
+        ::GetClassNameA(hwnd, cls, sizeof cls);
+        if (pid != s->pid || std::strcmp(cls, s->className) != 0) return TRUE;
+        if (s->title && WindowText(hwnd) != s->title) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The first descendant of `parent` of the given class.
+HWND FindDescendant(HWND parent, const char* className) {
+  struct Search {
+    const char* className;
+    HWND found = nullptr;
+  } search{className};
+  ::EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        char cls[64] = {};
+        ::GetClassNameA(hwnd, cls, sizeof cls);
+        if (std::strcmp(cls, s->className) != 0) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Runs the Help and About box commands; -1 when `command` is none of them.
+int HelpCommand(const std::string& command, int extra, char** argv) {
+  if (command == "dialog-text" && extra == 3) {
+    HWND main = MainOrFail();
+    if (!main) return 1;
+    HWND dialog = nullptr;
+    if (!WaitFor(Milliseconds(argv[4]),
+                 [&] { return (dialog = FindServerWindow(main, "#32770", argv[2])) != nullptr; }))
+      return 1;
+    HWND item = ::GetDlgItem(dialog, std::atoi(argv[3]));
+    if (!item) return 1;
+    std::printf("%s\n", WindowText(item).c_str());
+    return 0;
+  }
+  if (command == "dialog-click" && extra == 2) {
+    HWND main = MainOrFail();
+    HWND dialog = main ? FindServerWindow(main, "#32770", argv[2]) : nullptr;
+    if (!dialog) return 1;
+    const int id = std::atoi(argv[3]);
+    return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)))
+               ? 0
+               : 1;
+  }
+  if (command == "help-window" && extra == 1) {
+    HWND main = MainOrFail();
+    if (!main) return 1;
+    HWND help = nullptr;
+    if (!WaitFor(Milliseconds(argv[2]),
+                 [&] { return (help = FindServerWindow(main, "HH Parent", nullptr)) != nullptr; }))
+      return 1;
+    HWND tabs = FindDescendant(help, WC_TABCONTROLA);
+    HWND tree = FindDescendant(help, WC_TREEVIEWA);
+    std::printf("tab %d\ncontents %d\n", tabs ? static_cast<int>(Ask(tabs, TCM_GETCURSEL, 0, 0)) : -1,
+                tree ? static_cast<int>(Ask(tree, TVM_GETCOUNT, 0, 0)) : -1);
+    return 0;
+  }
+  return -1;
+}
+
 int Usage() {
   std::fputs("usage: guidriver COMMAND [ARGS] (see the source header for the commands)\n", stderr);
   return 2;
 }
-
-DWORD Milliseconds(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
 
 }  // namespace
 
@@ -209,6 +305,7 @@ int main(int argc, char** argv) {
         0);
     return 0;
   }
+  if (const int result = HelpCommand(command, extra, argv); result >= 0) return result;
   if (command == "tray-tips" && extra == 0) {
     for (const std::string& tip : TrayTips()) std::printf("%s\n", tip.c_str());
     return 0;

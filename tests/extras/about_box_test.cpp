@@ -1,0 +1,251 @@
+// The hyperlink control on a window of this test, and the About box with the
+// program's own resources (screenshot: build/win/bin/screenshots/about_box.bmp).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "server/extras/about_dlg.h"
+#include "server/extras/static_link.h"
+#include "server/res/resource_ids.h"
+
+namespace {
+
+std::string Text(HWND hwnd) {
+  char text[512] = {};
+  ::GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+std::string TipText(const CStaticLink& link) {
+  char text[256] = {};
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = link.Handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(link.Handle());
+  tool.lpszText = text;
+  ::SendMessageA(link.ToolTip(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+class CountingLink : public CStaticLink {
+ public:
+  int m_beeps = 0;
+
+ protected:
+  void SignalOpenFailure() override { ++m_beeps; }
+};
+
+class Parent : public framework::Window {};
+
+class StaticLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_parent.Create(0, MAKEINTATOM(framework::RegisterWindowClass(0, nullptr, nullptr, nullptr)),
+                                "links", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr));
+  }
+  void TearDown() override { ::DestroyWindow(m_parent.Handle()); }
+
+  // A static child with `caption`, made a link.
+  HWND AddLink(CStaticLink& link, const char* caption, DWORD style = SS_CENTER) {
+    HWND control = ::CreateWindowExA(0, "STATIC", caption, WS_CHILD | WS_VISIBLE | style, 0,
+                                     m_nextY, 300, 20, m_parent.Handle(),
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + m_nextY)),
+                                     ::GetModuleHandleA(nullptr), nullptr);
+    m_nextY += 25;
+    EXPECT_TRUE(link.Subclass(control));
+    return control;
+  }
+  void Click(HWND control) {
+    ::SendMessageA(m_parent.Handle(), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(control), STN_CLICKED), reinterpret_cast<LPARAM>(control));
+  }
+  // The colour request the parent gets while the control paints.
+  HBRUSH ColourRequest(HWND control, HDC dc) {
+    return reinterpret_cast<HBRUSH>(::SendMessageA(m_parent.Handle(), WM_CTLCOLORSTATIC,
+                                                   reinterpret_cast<WPARAM>(dc),
+                                                   reinterpret_cast<LPARAM>(control)));
+  }
+
+  Parent m_parent;
+  int m_nextY = 0;
+};
+
+TEST_F(StaticLinkTest, CaptionSplitsAtTheFirstBar) {
+  CStaticLink one, two, none;
+  HWND a = AddLink(one, "Tellistry Help|C:\\Tellistry\\TELLISTRY.CHM");
+  HWND b = AddLink(two, "Odd|first|second");
+  HWND c = AddLink(none, "mailto:support@orvandel.example");
+  EXPECT_EQ(Text(a), "Tellistry Help");
+  EXPECT_EQ(one.Link(), "C:\\Tellistry\\TELLISTRY.CHM");
+  EXPECT_EQ(TipText(one), "Tellistry Help");
+  EXPECT_EQ(Text(b), "Odd");
+  EXPECT_EQ(two.Link(), "first|second");
+  EXPECT_EQ(Text(c), "mailto:support@orvandel.example");
+  EXPECT_EQ(none.Link(), "mailto:support@orvandel.example");
+  EXPECT_EQ(TipText(none), "mailto:support@orvandel.example");
+}
+
+TEST_F(StaticLinkTest, FailedOpenBeepsOnceAndStaysBlueSuccessfulOpenTurnsPurple) {
+  CountingLink link;
+  HWND control = AddLink(link, "Broken|Z:\\no\\such\\folder\\nothing.tellistry");
+  win::MemoryDc dc(::CreateCompatibleDC(nullptr));
+  EXPECT_EQ(ColourRequest(control, dc.Get()), ::GetStockObject(NULL_BRUSH));
+  EXPECT_TRUE(::GetWindowLongA(control, GWL_STYLE) & SS_NOTIFY);  // clicks now reach it
+
+  Click(control);
+  EXPECT_EQ(link.m_beeps, 1);
+  EXPECT_FALSE(link.Visited());
+  ColourRequest(control, dc.Get());
+  EXPECT_EQ(::GetTextColor(dc.Get()), RGB(0, 0, 255));
+
+  // A program that ends at once opens fine.
+  CountingLink good;
+  HWND working = AddLink(good, "Host|C:\\windows\\system32\\hostname.exe");
+  Click(working);
+  EXPECT_EQ(good.m_beeps, 0);
+  EXPECT_TRUE(good.Visited());
+  ColourRequest(working, dc.Get());
+  EXPECT_EQ(::GetTextColor(dc.Get()), RGB(128, 0, 128));
+  EXPECT_EQ(TipText(good), "Host");
+}
+
+TEST_F(StaticLinkTest, NonTextStaticKeepsTheParentsColoursButNotifies) {
+  CStaticLink link;
+  HWND control = AddLink(link, "frame|target", SS_BLACKFRAME);
+  win::MemoryDc dc(::CreateCompatibleDC(nullptr));
+  EXPECT_NE(ColourRequest(control, dc.Get()), ::GetStockObject(NULL_BRUSH));
+  EXPECT_TRUE(::GetWindowLongA(control, GWL_STYLE) & SS_NOTIFY);
+  // No cursor given: the class's own.
+  EXPECT_EQ(::SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+            FALSE);
+}
+
+// Saves what the window looks like on screen as a 24-bit BMP.
+bool SaveWindowPicture(HWND window, const std::string& path) {
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = ::GetDC(nullptr);
+  win::MemoryDc dc(::CreateCompatibleDC(screen));
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  win::GdiObject<HBITMAP> bitmap(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  HGDIOBJ old = ::SelectObject(dc.Get(), bitmap.Get());
+  ::BitBlt(dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::GdiFlush();
+  ::SelectObject(dc.Get(), old);
+  ::ReleaseDC(nullptr, screen);
+  const DWORD size = ((width * 3 + 3) / 4) * 4 * height;
+  const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  BITMAPFILEHEADER file{0x4D42, headers + size, 0, 0, headers};
+  win::FileHandle out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  return out && ::WriteFile(out.Get(), &file, sizeof file, &written, nullptr) &&
+         ::WriteFile(out.Get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+         ::WriteFile(out.Get(), bits, size, &written, nullptr);
+}
+
+std::string BesideThisProgram(const char* name) {
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path(self);
+  return path.substr(0, path.find_last_of('\\') + 1) + name;
+}
+
+// What the About box shows, gathered from another thread while it runs.
+struct AboutFacts {
+  bool found = false;
+  std::string version, helpText, helpTarget, mailTarget;
+  LONG linkStyle = 0;
+  bool handCursor = false;
+  COLORREF faceBrush = 0, faceText = 0, staticText = 0, linkText = 0;
+  bool linkOwnBrush = false;
+  bool screenshot = false;
+};
+
+COLORREF BrushColour(LRESULT brush) {
+  LOGBRUSH info{};
+  ::GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof info, &info);
+  return info.lbColor;
+}
+
+void InspectAboutBox(DWORD dialogThread, AboutFacts& facts) {
+  HWND dialog = nullptr;
+  for (int i = 0; i < 200 && !dialog; ++i) {
+    ::EnumThreadWindows(
+        dialogThread,
+        [](HWND hwnd, LPARAM param) -> BOOL {
+          if (Text(hwnd) != "About Tellistry" || !::IsWindowVisible(hwnd)) return TRUE;
+          *reinterpret_cast<HWND*>(param) = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) ::Sleep(50);
+  }
+  if (!dialog) return;
+  facts.found = true;
+  facts.version = Text(::GetDlgItem(dialog, IDC_ABOUT_VERSION));
+  HWND help = ::GetDlgItem(dialog, IDC_ABOUT_LINK_HELP);
+  facts.helpText = Text(help);
+  facts.helpTarget = dynamic_cast<CStaticLink*>(framework::Window::FromHandle(help))->Link();
+  facts.mailTarget = dynamic_cast<CStaticLink*>(
+      framework::Window::FromHandle(::GetDlgItem(dialog, IDC_ABOUT_LINK_MAIL)))->Link();
+  facts.linkStyle = ::GetWindowLongA(::GetDlgItem(dialog, IDC_ABOUT_LINK_WEB), GWL_STYLE);
+
+  // The cursor the link sets is the dialog thread's; share its input state.
+  ::AttachThreadInput(::GetCurrentThreadId(), dialogThread, TRUE);
+  ::SendMessageA(help, WM_SETCURSOR, reinterpret_cast<WPARAM>(help), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  facts.handCursor =
+      ::GetCursor() == ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_HAND));
+  ::AttachThreadInput(::GetCurrentThreadId(), dialogThread, FALSE);
+
+  win::MemoryDc dc(::CreateCompatibleDC(nullptr));
+  const auto request = [&](UINT msg, HWND control) {
+    return ::SendMessageA(dialog, msg, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(control));
+  };
+  facts.faceBrush = BrushColour(request(WM_CTLCOLORDLG, dialog));
+  facts.faceText = ::GetTextColor(dc.Get());
+  request(WM_CTLCOLORSTATIC, ::GetDlgItem(dialog, IDC_ABOUT_VERSION));
+  facts.staticText = ::GetTextColor(dc.Get());
+  facts.linkOwnBrush = request(WM_CTLCOLORSTATIC, help) ==
+                       reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+  facts.linkText = ::GetTextColor(dc.Get());
+
+  ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const std::string folder = BesideThisProgram("screenshots");
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  facts.screenshot = SaveWindowPicture(dialog, folder + "\\about_box.bmp");
+  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+}
+
+TEST(AboutBox, ShowsVersionLinksHandAndColouredFace) {
+  AboutFacts facts;
+  std::thread inspector(InspectAboutBox, ::GetCurrentThreadId(), std::ref(facts));
+  CAboutDlg about;
+  const INT_PTR result = about.DoModal();
+  inspector.join();
+  ASSERT_TRUE(facts.found);
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(facts.version, "Version 1.0");
+  EXPECT_EQ(facts.helpText, "Tellistry Help");
+  EXPECT_EQ(facts.helpTarget, BesideThisProgram("TELLISTRY.CHM"));
+  EXPECT_EQ(facts.mailTarget.rfind("mailto:", 0), 0u);
+  EXPECT_EQ(facts.linkStyle & (SS_SUNKEN | SS_CENTERIMAGE | SS_NOTIFY | SS_TYPEMASK),
+            SS_SUNKEN | SS_CENTERIMAGE | SS_NOTIFY | SS_CENTER);
+  EXPECT_TRUE(facts.handCursor);
+  EXPECT_EQ(facts.faceBrush, CAboutDlg::kFaceColour);
+  EXPECT_EQ(facts.faceText, RGB(255, 255, 255));
+  EXPECT_EQ(facts.staticText, RGB(255, 255, 255));
+  EXPECT_TRUE(facts.linkOwnBrush);
+  EXPECT_EQ(facts.linkText, RGB(0, 0, 255));
+  EXPECT_TRUE(facts.screenshot);
+}
+
+}  // namespace
