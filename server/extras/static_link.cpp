@@ -93,14 +93,28 @@ HBRUSH CStaticLink::OnCtlColor(HDC dc) {
   // Only text statics (left, centred, right) look like links; an icon,
   // bitmap or frame keeps its parent's colours.
   if ((style & 0xFF) > SS_RIGHT) return nullptr;
-  if (!m_font)
+  if (!m_font) {
     m_font.Reset(::CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, ANSI_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                DEFAULT_PITCH | FF_SWISS, "Trebuchet MS"));
+    UseLinkFont();
+  }
   ::SelectObject(dc, m_font.Get());
   ::SetTextColor(dc, m_bVisited ? m_colorVisited : m_colorUnvisited);
   ::SetBkMode(dc, TRANSPARENT);
   return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}
+
+void CStaticLink::UseLinkFont() {
+  // A static selects its own font after asking for its colours, so the link
+  // font becomes the control's font too. What was drawn in the old one goes:
+  // the parent repaints the face under the control, then the control itself.
+  ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+  HWND parent = ::GetParent(Handle());
+  RECT area;
+  ::GetWindowRect(Handle(), &area);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+  ::RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CStaticLink::OnClicked() {

@@ -41,6 +41,7 @@ class CStaticLink : public framework::Window {
 
  private:
   HBRUSH OnCtlColor(HDC dc);
+  void UseLinkFont();
   void OnClicked();
   void SetTipText(const std::string& text);
 

@@ -190,6 +190,8 @@ void InspectAboutBox(DWORD dialogThread, AboutFacts& facts) {
   }
   if (!dialog) return;
   facts.found = true;
+  // Painted once, the links have asked for their colours.
+  ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   facts.version = Text(::GetDlgItem(dialog, IDC_ABOUT_VERSION));
   HWND help = ::GetDlgItem(dialog, IDC_ABOUT_LINK_HELP);
   facts.helpText = Text(help);

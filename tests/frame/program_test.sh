@@ -39,8 +39,8 @@ drive tray dblclick || fail "tray notify"
 sleep 1
 [ "$(drive state | head -n 1)" = "visible" ] || fail "not shown after tray double-click"
 
-# Help without a help file beside the program: nothing happens, nothing
-# breaks.
+# The Help commands open help windows beside the server and leave it
+# running (what they open: tests/extras/help_test.sh).
 for help in 57670 57667 57666 32806 32808; do drive command $help || fail "help $help"; done
 sleep 1
 kill -0 "$server" 2>/dev/null || fail "ended after the Help commands"
