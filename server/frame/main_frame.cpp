@@ -111,10 +111,11 @@ void CMainFrame::OnExit() {
 
 void CMainFrame::CloseWhenIdle() {
   // During a delivery the pump inside OnAlertMessage dispatches this: the
-  // window (and this object) must outlive that call, which ends it.
+  // window (and this object) must outlive that call. The flag stops the
+  // delivery at its next step; the dispatch then returns and closes.
   if (m_bDispatching) {
     m_bExitPending = true;
-    LogActivity("Exit requested: closing when the current delivery ends", LogLevel::Warning);
+    LogActivity("Exit requested: stopping the current delivery", LogLevel::Warning);
     return;
   }
   DestroyWindow();
@@ -134,6 +135,11 @@ LRESULT CMainFrame::OnAlertMessage() {
 
 BOOL CMainFrame::DestroyWindow() {
   m_listener.Stop();
+  // Alerts queued that no dispatch will take now are named, and the last
+  // entries reach the list before it goes.
+  std::string text;
+  while (m_alerts.Pop(text)) intake::ReportNotDispatched(text);
+  OnLogMessage();
   SetTrayState(IDI_TRAY_CLOSING);
   return FrameWindow::DestroyWindow();
 }

@@ -29,8 +29,11 @@ class CMainFrame : public framework::FrameWindow {
   // g_uAlertMessage posted to this window.
   intake::AlertQueue& Alerts() { return m_alerts; }
   HWND LogList() const { return m_wndLog; }
-  // 0 when the alert mailslot was created, else the Windows error.
+  // 0 when the alert mailslot was created and its thread started, else the
+  // Windows error of the step that failed: the mailslot's when there is
+  // none, the thread's when there is one.
   DWORD ListenerError() const { return m_listenerError; }
+  bool ListenerHasMailslot() const { return m_listener.HasMailslot(); }
   void SetTrayState(UINT resourceId);
 
  protected:
@@ -51,7 +54,9 @@ class CMainFrame : public framework::FrameWindow {
   // Set while OnAlertMessage runs: a delivery pumps messages, and the alert
   // messages it lets in must leave their alerts to the running loop.
   int m_bDispatching = 0;
-  bool m_bExitPending = false;  // Exit confirmed during a dispatch
+  // Exit confirmed during a dispatch. User-interface thread only: set by a
+  // message that a delivery's pump handles, read by the running delivery.
+  bool m_bExitPending = false;
   intake::AlertQueue m_alerts;
   intake::MailslotListener m_listener;
   DWORD m_listenerError = 0;

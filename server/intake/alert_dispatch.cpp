@@ -10,6 +10,11 @@
 #include "server/modem/alert_sender.h"
 
 namespace intake {
+namespace {
+
+constexpr char kNotSent[] = "Alert \"%s\" not sent to %s: Tellistry is closing";
+
+}  // namespace
 
 void DispatchAlert(const std::string& text, const bool& stop) {
   const std::optional<AlertFields> fields = SplitAlertText(text);
@@ -25,12 +30,25 @@ void DispatchAlert(const std::string& text, const bool& stop) {
                 LogLevel::Warning);
     return;
   }
-  for (const std::string& number : numbers) {
-    if (stop) return;
-    LogActivity(text::Format("   Sending alert to %s", number), LogLevel::Information);
-    modem::SendAlert(sent, number);
+  for (std::size_t next = 0; next < numbers.size(); ++next) {
+    if (stop) {
+      for (; next < numbers.size(); ++next)
+        LogActivity(text::Format(kNotSent, sent, numbers[next]), LogLevel::Warning);
+      return;
+    }
+    LogActivity(text::Format("   Sending alert to %s", numbers[next]), LogLevel::Information);
+    modem::SendAlert(sent, numbers[next], stop);
   }
   if (!stop) LogActivity("Alert done.", LogLevel::Information);
+}
+
+void ReportNotDispatched(const std::string& text) {
+  const std::optional<AlertFields> fields = SplitAlertText(text);
+  if (fields)
+    LogActivity(text::Format(kNotSent, ComposeSentText(*fields), fields->recipient),
+                LogLevel::Warning);
+  else
+    LogActivity(text::Format("Alert not sent: Tellistry is closing: %s", text), LogLevel::Warning);
 }
 
 }  // namespace intake

@@ -7,9 +7,12 @@
 namespace intake {
 
 // Splits the text, logs the alert, resolves its recipient and delivers the
-// message to each number in turn. `stop` is read before each number: once it
-// is set (Exit was confirmed while a delivery pumped messages), the numbers
-// left are not sent.
+// message to each number in turn. `stop` is set by Exit, confirmed while a
+// delivery pumps messages: the running delivery stops at its next step, and
+// each number left is named in a warning instead of being sent.
 void DispatchAlert(const std::string& text, const bool& stop);
+
+// For an alert still queued when the program closes: one warning naming it.
+void ReportNotDispatched(const std::string& text);
 
 }  // namespace intake

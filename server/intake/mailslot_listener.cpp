@@ -32,10 +32,10 @@ DWORD MailslotListener::Start(HWND window, AlertQueue& queue, const char* mailsl
   m_hListenerThread.Reset(
       ::CreateThread(nullptr, 0, &ListenerThreadProc, this, CREATE_SUSPENDED, nullptr));
   if (!m_hListenerThread) {
-    DWORD error = ::GetLastError();
+    // The mailslot stays: it keeps the name, so a second server cannot
+    // take it, and Stop has nothing to wait for.
     m_bListening = 0;
-    m_hMailslot.Reset();
-    return error;
+    return ::GetLastError();
   }
   ::ResumeThread(m_hListenerThread.Get());
   return 0;
@@ -43,8 +43,14 @@ DWORD MailslotListener::Start(HWND window, AlertQueue& queue, const char* mailsl
 
 bool MailslotListener::Stop() {
   if (!m_hMailslot) return true;
-  m_bListening = 0;
+  if (!m_hListenerThread) {
+    m_hMailslot.Reset();
+    return true;
+  }
+  // Reset before the flag clears: once it is clear the thread may end and
+  // signal at any moment.
   ::ResetEvent(m_evListenerStopped.Get());
+  m_bListening = 0;
   // The read waits without time limit: one message releases it.
   win::FileHandle writer(::CreateFileA(m_name.c_str(), GENERIC_WRITE,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -57,11 +63,11 @@ bool MailslotListener::Stop() {
     ::CancelSynchronousIo(m_hListenerThread.Get());
   }
   m_hMailslot.Reset();
-  if (::WaitForSingleObject(m_evListenerStopped.Get(), kStopTimeoutMs) == WAIT_OBJECT_0) return true;
-  // A read nothing released: the thread must not outlive the window and
-  // queue it uses, which go next.
-  ::TerminateThread(m_hListenerThread.Get(), 1);
-  return false;
+  // A read that nothing released leaves the thread blocked; it is not
+  // killed (it may hold the queue's lock or the heap's) and ends with the
+  // process, which follows the window. Once released it reads the cleared
+  // flag and touches nothing else.
+  return ::WaitForSingleObject(m_evListenerStopped.Get(), kStopTimeoutMs) == WAIT_OBJECT_0;
 }
 
 DWORD WINAPI MailslotListener::ListenerThreadProc(void* param) {

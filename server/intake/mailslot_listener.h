@@ -8,7 +8,8 @@
 // Stop releases the blocked read by writing a one-byte wake-up message to
 // the mailslot after clearing the run flag (the listener drops whatever it
 // reads once the flag is clear), then closes the mailslot and waits at most
-// 10,000 ms for the thread's end signal.
+// 10,000 ms for the thread's end signal. A thread still blocked then is left
+// to end with the process: it is never killed.
 #pragma once
 
 #include <windows.h>
@@ -31,11 +32,13 @@ class MailslotListener {
 
   // Creates the mailslot (named `mailslotName`, the server's by default) and
   // starts the thread; returns 0 or the Windows error of the failed step.
-  // Without a mailslot no thread is started.
+  // Without a mailslot no thread is started; a thread that cannot be
+  // started leaves the mailslot in place (HasMailslot() tells the two apart).
   DWORD Start(HWND window, AlertQueue& queue, const char* mailslotName = nullptr);
-  // Only when started; true when the thread ended within the time-out.
+  // Only when started; true when the thread ended within the time-out (or
+  // never ran).
   bool Stop();
-  bool IsStarted() const { return m_hMailslot.IsValid(); }
+  bool HasMailslot() const { return m_hMailslot.IsValid(); }
 
  private:
   static DWORD WINAPI ListenerThreadProc(void* param);

@@ -16,6 +16,9 @@ constexpr char kNoPort[] =
     "Failed to initate communications: Please check application settings and modem connection";
 constexpr char kSendFailed[] =
     "Failed to send alert: Please check application settings and modem connection";
+constexpr char kInterrupted[] = "Alert \"%s\" to %s interrupted: Tellistry is closing";
+constexpr char kReaderStuck[] =
+    "The serial port reader of COM%d did not stop: the port stays open until Tellistry ends";
 
 // A modem that holds the line back (flow control, a hung device) must not
 // hold the user interface with it: a write gives up after this long, and
@@ -23,10 +26,11 @@ constexpr char kSendFailed[] =
 constexpr DWORD kWriteTimeoutMs = 10000;
 
 // The script's view of the delivery: the open port, the message pump, the
-// tick counter and the activity log.
+// tick counter, the activity log and the user's Exit.
 class PortScriptHost final : public ScriptHost {
  public:
-  explicit PortScriptHost(SerialPort& port) : m_port(port) {}
+  PortScriptHost(SerialPort& port, const bool& exitRequested)
+      : m_port(port), m_exitRequested(exitRequested) {}
 
   void Write(std::string_view bytes) override {
     DWORD written = 0;
@@ -35,16 +39,25 @@ class PortScriptHost final : public ScriptHost {
   }
   std::string Take(std::size_t maxBytes) override { return m_port.Received().Take(maxBytes); }
   void Pause(unsigned milliseconds) override { PumpMessagesFor(milliseconds); }
+  void AwaitData(unsigned milliseconds) override {
+    // Bytes still held (more than one look's piece) are looked at again at
+    // once; the messages are handled either way.
+    PumpMessagesUntil(m_port.DataArrived(), m_exitRequested,
+                      m_port.Received().IsEmpty() ? milliseconds : 0);
+  }
+  bool Cancelled() override { return m_exitRequested; }
   std::uint32_t Tick() override { return ::GetTickCount(); }
   void Log(const std::string& text, LogLevel level) override { LogActivity(text, level); }
 
  private:
   SerialPort& m_port;
+  const bool& m_exitRequested;  // user-interface thread: set by Exit, from a handled message
 };
 
 }  // namespace
 
-int AlertSender::Send(const std::string& alertText, const std::string& number) {
+int AlertSender::Send(const std::string& alertText, const std::string& number,
+                      const bool& exitRequested) {
   LogActivity(text::Format("Sending alert \"%s\" to %s", alertText, number), LogLevel::Information);
 
   const std::optional<directory::ActiveSmsEntry> active = directory::LoadActiveSmsEntry();
@@ -75,15 +88,28 @@ int AlertSender::Send(const std::string& alertText, const std::string& number) {
                    static_cast<BYTE>(entry.StopBits));
   m_port.StartReader();
 
-  PortScriptHost host(m_port);
+  PortScriptHost host(m_port, exitRequested);
   bool ran = true;
+  bool interrupted = false;
   try {
     RunScript(entry.Script, inputs, host);
+  } catch (const ScriptCancelled&) {
+    interrupted = true;
   } catch (...) {  // ScriptFailure, or anything else that ends the run
     ran = false;
   }
-  m_port.StopReader();
+  // What the script wrote last (the hang-up, as a rule) must leave before
+  // the port closes; a program that is closing does not wait for it.
+  if (!interrupted) m_port.DrainOutput(kWriteTimeoutMs);
+  if (!m_port.StopReader()) {
+    LogActivity(text::Format(kReaderStuck, static_cast<int>(entry.Port)), LogLevel::Error);
+    ran = false;
+  }
   m_port.Close();
+  if (interrupted) {
+    LogActivity(text::Format(kInterrupted, alertText, number), LogLevel::Error);
+    return 0;
+  }
   if (!ran) {
     LogActivity(kSendFailed, LogLevel::Error);
     return 0;
@@ -92,9 +118,9 @@ int AlertSender::Send(const std::string& alertText, const std::string& number) {
   return 1;
 }
 
-int SendAlert(const std::string& alertText, const std::string& number) {
+int SendAlert(const std::string& alertText, const std::string& number, const bool& exitRequested) {
   AlertSender sender;
-  return sender.Send(alertText, number);
+  return sender.Send(alertText, number, exitRequested);
 }
 
 }  // namespace modem

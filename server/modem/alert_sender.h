@@ -19,13 +19,15 @@ class AlertSender {
   AlertSender(const AlertSender&) = delete;
   AlertSender& operator=(const AlertSender&) = delete;
 
-  // 1 when the whole script ran, 0 on any failure.
-  int Send(const std::string& alertText, const std::string& number);
+  // 1 when the whole script ran, 0 on any failure. `exitRequested` is set
+  // by Exit while the script pumps messages; the run then stops at its next
+  // statement or pause, and the delivery is reported as interrupted.
+  int Send(const std::string& alertText, const std::string& number, const bool& exitRequested);
 
  private:
   SerialPort m_port;
 };
 
-int SendAlert(const std::string& alertText, const std::string& number);
+int SendAlert(const std::string& alertText, const std::string& number, const bool& exitRequested);
 
 }  // namespace modem

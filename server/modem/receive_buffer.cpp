@@ -26,4 +26,9 @@ std::string ReceiveBuffer::Take(std::size_t maxBytes) {
   return taken;
 }
 
+bool ReceiveBuffer::IsEmpty() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_head == m_bytes.size();
+}
+
 }  // namespace modem

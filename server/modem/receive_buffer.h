@@ -19,6 +19,8 @@ class ReceiveBuffer {
   // Removes and returns at most maxBytes from the front (oldest first); empty
   // when nothing is held. Any thread.
   std::string Take(std::size_t maxBytes);
+  // True when nothing is held. Any thread.
+  bool IsEmpty();
 
  private:
   std::mutex m_lock;

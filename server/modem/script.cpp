@@ -55,6 +55,7 @@ void RunScript(const std::vector<std::string>& statements, const ScriptInputs& i
                ScriptHost& host) {
   for (const std::string& statement : statements) {
     host.Pause(0);
+    if (host.Cancelled()) throw ScriptCancelled();
     RunStatement(statement, inputs, host);
   }
 }
@@ -66,7 +67,8 @@ void WaitForText(std::string_view target, ScriptHost& host) {
     const std::string piece = host.Take(kWaitTakeBytes);
     received.append(piece, 0, piece.find('\0'));
     if (received.find(target) != std::string::npos) return;
-    host.Pause(kWaitPollMs);
+    host.AwaitData(kWaitPollMs);
+    if (host.Cancelled()) throw ScriptCancelled();
   }
   Fail(host, text::Format("Timed out waiting for %s", target));
 }

@@ -23,6 +23,13 @@ class ScriptFailure : public std::exception {
   const char* what() const noexcept override { return "modem script failed"; }
 };
 
+// Ends a run at once because the program is closing. Nothing is logged by
+// the script; the delivery reports it.
+class ScriptCancelled : public std::exception {
+ public:
+  const char* what() const noexcept override { return "modem script cancelled"; }
+};
+
 // What a running script needs from the delivery that runs it.
 class ScriptHost {
  public:
@@ -37,6 +44,12 @@ class ScriptHost {
   // Waits at least the given time (and at least one 50 ms step) while
   // keeping the user interface responsive.
   virtual void Pause(unsigned milliseconds) = 0;
+  // A wait's pause between two looks at what the modem sent: at most the
+  // given time, shorter when new bytes arrive or the run is cancelled, and
+  // keeping the user interface responsive.
+  virtual void AwaitData(unsigned milliseconds) = 0;
+  // True once the run is to stop (the program is closing).
+  virtual bool Cancelled() = 0;
   // Milliseconds from a free-running counter that wraps at 2^32.
   virtual std::uint32_t Tick() = 0;
   // Writes one activity-log entry.
@@ -63,13 +76,15 @@ inline constexpr std::size_t kWaitTakeBytes = 255;
 
 // Runs the statements in order. Returns when the last one has run; throws
 // ScriptFailure (after logging why) at the first statement that fails, and
-// then nothing more is sent.
+// ScriptCancelled before the next statement or after a wait's pause once the
+// host is cancelled; either way nothing more is sent.
 void RunScript(const std::vector<std::string>& statements, const ScriptInputs& inputs,
                ScriptHost& host);
 
 // Returns once the target has arrived from the modem since this wait began
 // (case-sensitive; an empty target matches at once). Logs "Timed out
-// waiting for <target>" and throws ScriptFailure after kWaitTimeoutMs.
+// waiting for <target>" and throws ScriptFailure after kWaitTimeoutMs;
+// throws ScriptCancelled after a pause in which the host was cancelled.
 void WaitForText(std::string_view target, ScriptHost& host);
 
 }  // namespace modem

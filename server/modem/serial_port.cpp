@@ -1,5 +1,7 @@
 #include "server/modem/serial_port.h"
 
+#include <algorithm>
+
 #include "common/format.h"
 
 namespace modem {
@@ -9,17 +11,29 @@ constexpr DWORD kDefaultEvents = EV_RXCHAR | EV_BREAK | EV_ERR;
 constexpr DWORD kReaderChunk = 256;
 // After a failing read (a line that vanished fails every read at once).
 constexpr DWORD kPauseAfterError = 500;
-// After a read that came back empty; keeps a driver that ignores the
-// interval time-out from turning the loop into a spin.
+// After a read that came back empty; keeps a driver that ends reads early
+// from turning the loop into a spin.
 constexpr DWORD kPauseAfterEmpty = 50;
 // Half of StopReader's bound; then its reads are cancelled from outside.
 constexpr DWORD kReaderEndWait = 5000;
+// Between looks at the output queue while it drains.
+constexpr DWORD kDrainPollMs = 10;
+
+// Bytes waiting in the port's input queue; 0 when it cannot be read.
+DWORD QueuedInput(HANDLE port) {
+  COMSTAT status{};
+  DWORD errors = 0;
+  return ::ClearCommError(port, &errors, &status) ? status.cbInQue : 0;
+}
 
 }  // namespace
 
 std::string PortDeviceName(int number) { return text::Format("\\\\.\\COM%d", number); }
 
-SerialPort::SerialPort() : m_wakeReader(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+SerialPort::SerialPort() : m_reader(std::make_shared<ReaderLink>()) {
+  m_reader->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  m_reader->dataArrived.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+}
 
 SerialPort::~SerialPort() { Close(); }
 
@@ -41,9 +55,11 @@ DWORD SerialPort::Open(const std::string& name, DWORD inQueueSize, DWORD outQueu
     Close();
     return Report(error);
   }
-  // Whatever the line held before this open (the tail of an earlier
-  // dialogue) answers nothing this user of the port will send.
-  ::PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
+  // What the line sent before this open (the tail of an earlier dialogue)
+  // answers nothing this user of the port will send. The output queue is
+  // left alone: it may still hold an earlier user's last bytes on their way
+  // out (a pty drops them when flushed).
+  ::PurgeComm(port, PURGE_RXCLEAR);
   SetEventMask(kDefaultEvents);
   SetParams(9600, 8, NOPARITY, ONESTOPBIT);
   SetReadTimeouts(0);
@@ -249,82 +265,128 @@ DWORD SerialPort::Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWO
 }
 
 void SerialPort::StartReader() {
-  if (m_readerThread || !m_port || !m_wakeReader) return;
+  ReaderLink& link = *m_reader;
+  if (m_readerThread || !m_port || !link.wake || !link.dataArrived) return;
+  link.port = m_port.Get();
   // Set before the thread exists, so a StopReader right after this call
   // cannot be undone by the starting thread.
-  m_running = true;
-  ::ResetEvent(m_wakeReader.Get());
-  HANDLE thread = ::CreateThread(nullptr, 0, ReaderThread, this, CREATE_SUSPENDED, nullptr);
+  link.running = true;
+  ::ResetEvent(link.wake.Get());
+  auto* share = new std::shared_ptr<ReaderLink>(m_reader);
+  HANDLE thread = ::CreateThread(nullptr, 0, ReaderThread, share, CREATE_SUSPENDED, nullptr);
   if (!thread) {
-    m_running = false;
+    delete share;
+    link.running = false;
     return;
   }
   m_readerThread.Reset(thread);
   ::ResumeThread(thread);
 }
 
-void SerialPort::StopReader() {
-  if (!m_readerThread) return;
-  m_running = false;
-  ::SetEvent(m_wakeReader.Get());
-  if (::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait) != WAIT_OBJECT_0) {
+bool SerialPort::StopReader() {
+  if (!m_readerThread) return true;
+  m_reader->running = false;
+  ::SetEvent(m_reader->wake.Get());
+  bool ended = ::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait) == WAIT_OBJECT_0;
+  if (!ended) {
     // Only a read that ignores its cancellation can hold the reader; cancel
     // it from here as well.
     ::CancelIoEx(m_port.Get(), nullptr);
-    // A driver that ignores even that: the thread must not outlive the
-    // port, buffer and event it uses, and the user interface must not wait
-    // for ever. Ending it is the lesser harm.
-    if (::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait) != WAIT_OBJECT_0)
-      ::TerminateThread(m_readerThread.Get(), 1);
+    ended = ::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait) == WAIT_OBJECT_0;
   }
-  m_readerThread.Reset();
+  m_readerThread.Reset();  // closing the handle leaves the thread alone
+  if (ended) return true;
+  // The reader may hold the buffer's lock or the heap's: it is left to end
+  // when it will, with its share of the link and the port handle it reads
+  // (leaked on purpose: closing it could hand its number to another
+  // handle). This object goes on with a link of its own.
+  m_port.Release();
+  m_ioEvent.Reset();
+  m_reader = std::make_shared<ReaderLink>();
+  m_reader->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  m_reader->dataArrived.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  return false;
+}
+
+bool SerialPort::DrainOutput(DWORD timeoutMs) {
+  if (!m_port) return false;
+  for (const DWORD start = ::GetTickCount();; ::Sleep(kDrainPollMs)) {
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (!::ClearCommError(m_port.Get(), &errors, &status)) return false;
+    if (status.cbOutQue == 0) return true;
+    if (::GetTickCount() - start >= timeoutMs) return false;
+  }
 }
 
 DWORD WINAPI SerialPort::ReaderThread(void* parameter) {
-  static_cast<SerialPort*>(parameter)->ReadUntilStopped();
+  const std::unique_ptr<std::shared_ptr<ReaderLink>> link(
+      static_cast<std::shared_ptr<ReaderLink>*>(parameter));
+  ReadUntilStopped(**link);
   return 0;
 }
 
-// The reader's reads wait for the first byte without limit and return 50 ms
-// after the last one (interval time-out only; the same on Windows and Wine),
-// so a silent line costs nothing. The only other wake-up is StopReader.
-void SerialPort::ReadUntilStopped() {
+// The reader's reads wait for their full count without time limit, so a
+// silent line costs nothing: it asks for one byte, and once that has come,
+// for exactly what the input queue holds behind it, which is there at once.
+void SerialPort::ReadUntilStopped(ReaderLink& link) {
   COMMTIMEOUTS owners{};
-  const bool restore = ::GetCommTimeouts(m_port.Get(), &owners);
+  const bool restore = ::GetCommTimeouts(link.port, &owners);
   COMMTIMEOUTS timeouts = owners;
-  timeouts.ReadIntervalTimeout = 50;
+  timeouts.ReadIntervalTimeout = 0;
   timeouts.ReadTotalTimeoutMultiplier = 0;
   timeouts.ReadTotalTimeoutConstant = 0;
-  ::SetCommTimeouts(m_port.Get(), &timeouts);
-  ReadLoop();
+  ::SetCommTimeouts(link.port, &timeouts);
+  ReadLoop(link);
   // The owner's own reads find the time-outs it had chosen.
-  if (restore) ::SetCommTimeouts(m_port.Get(), &owners);
+  if (restore) ::SetCommTimeouts(link.port, &owners);
 }
 
-void SerialPort::ReadLoop() {
+namespace {
+
+// One overlapped read, waited for together with the wake-up, which cancels
+// it and ends the loop. `count` gets what the read took, also after a
+// cancel. Returns 0 or the system error.
+DWORD ReadOnce(HANDLE port, HANDLE readDone, HANDLE wake, std::atomic<bool>& running, char* buffer,
+               DWORD length, DWORD& count) {
+  count = 0;
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = readDone;
+  if (!::ReadFile(port, buffer, length, nullptr, &overlapped)) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_IO_PENDING) return error;
+  }
+  const HANDLE waits[] = {readDone, wake};
+  if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    ::CancelIo(port);
+    running = false;  // the wake-up was consumed here; the loop must end
+  }
+  return ::GetOverlappedResult(port, &overlapped, &count, TRUE) ? 0 : ::GetLastError();
+}
+
+}  // namespace
+
+void SerialPort::ReadLoop(ReaderLink& link) {
   win::KernelHandle readDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!readDone) return;
   char buffer[kReaderChunk];
-  while (m_running) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = readDone.Get();
+  while (link.running) {
     DWORD count = 0;
-    DWORD error = 0;
-    if (!::ReadFile(m_port.Get(), buffer, kReaderChunk, nullptr, &overlapped))
-      error = ::GetLastError();
-    if (error == 0 || error == ERROR_IO_PENDING) {
-      const HANDLE waits[] = {readDone.Get(), m_wakeReader.Get()};
-      if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-        ::CancelIo(m_port.Get());
-        m_running = false;  // the wake-up was consumed here; the loop must end
-      }
-      // Also after a cancel: bytes the read took before it ended are kept.
-      error = ::GetOverlappedResult(m_port.Get(), &overlapped, &count, TRUE) ? 0
-                                                                           : ::GetLastError();
+    DWORD error = ReadOnce(link.port, readDone.Get(), link.wake.Get(), link.running, buffer, 1, count);
+    if (count == 1 && link.running) {
+      const DWORD queued = std::min<DWORD>(QueuedInput(link.port), kReaderChunk - 1);
+      DWORD more = 0;
+      if (queued > 0)
+        error = ReadOnce(link.port, readDone.Get(), link.wake.Get(), link.running, buffer + 1,
+                         queued, more);
+      count += more;
     }
-    if (count > 0) m_received.Append(std::string_view(buffer, count));
-    if (count == 0 && m_running)
-      ::WaitForSingleObject(m_wakeReader.Get(), error != 0 ? kPauseAfterError : kPauseAfterEmpty);
+    if (count > 0) {
+      link.received.Append(std::string_view(buffer, count));
+      ::SetEvent(link.dataArrived.Get());
+    } else if (link.running) {
+      ::WaitForSingleObject(link.wake.Get(), error != 0 ? kPauseAfterError : kPauseAfterEmpty);
+    }
   }
 }
 

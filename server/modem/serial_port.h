@@ -11,11 +11,14 @@
 // buffer, stops the reader, closes) and the reader thread between
 // StartReader and StopReader. The reader waits on an event of its own, so
 // the completion of a read never wakes a write waiting on the I/O event.
+// The reader hands bytes over as soon as they arrive: it waits for the
+// first byte without time limit, then takes at once whatever followed it.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "common/handle.h"
@@ -73,21 +76,38 @@ class SerialPort {
 
   // Starts the reader thread; does nothing if one runs or the port is closed.
   void StartReader();
-  // Ends the reader thread. The reader is woken at once (it never sleeps in
-  // anything but a wait that includes the wake event), cancels its read and
-  // keeps the bytes that read had received; the wait for its end is bounded
-  // at 10 s.
-  void StopReader();
+  // Ends the reader thread: it is woken at once, cancels its read and keeps
+  // the bytes that read had received. False when it did not end within
+  // 10 s: it is then left running with everything it uses (the port handle
+  // included, so the port reads as closed from here on), because a thread
+  // that may hold the buffer's or the heap's lock must never be killed.
+  bool StopReader();
+  // Waits until the line has taken every byte written, at most timeoutMs;
+  // false when bytes were still queued then (or the queue cannot be read).
+  bool DrainOutput(DWORD timeoutMs);
 
-  ReceiveBuffer& Received() { return m_received; }
+  ReceiveBuffer& Received() { return m_reader->received; }
+  // Set (auto-reset) each time the reader has appended bytes; for waits
+  // that want to look again as soon as something arrives.
+  HANDLE DataArrived() const { return m_reader->dataArrived.Get(); }
   // For callers that complete their own overlapped operations.
   HANDLE Handle() const { return m_port.Get(); }
   DWORD LastError() const { return m_lastError; }
 
  private:
+  // What the reader thread uses. The port and the thread share it; a
+  // reader that will not stop keeps it alive on its own.
+  struct ReaderLink {
+    HANDLE port = nullptr;                   // set before each start; owned by the port
+    win::KernelHandle wake;                  // auto-reset; set by StopReader
+    win::KernelHandle dataArrived;           // auto-reset; set by the reader
+    std::atomic<bool> running{false};        // cleared by StopReader, read by the reader
+    ReceiveBuffer received;                  // both threads, locked inside
+  };
+
   static DWORD WINAPI ReaderThread(void* parameter);
-  void ReadUntilStopped();
-  void ReadLoop();
+  static void ReadUntilStopped(ReaderLink& link);
+  static void ReadLoop(ReaderLink& link);
   DWORD Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWORD* count,
                DWORD timeoutMs);
   DWORD ReadDcb(DCB& dcb);
@@ -95,14 +115,12 @@ class SerialPort {
 
   // The reader's own reads do not touch LastError: it reports the owner
   // thread's operations only.
-  win::KernelHandle m_readerThread;  // owner thread
-  win::KernelHandle m_wakeReader;    // auto-reset; set by StopReader
-  std::atomic<bool> m_running{false};      // cleared by StopReader, read by the reader
-  ReceiveBuffer m_received;                // both threads, locked inside
+  std::shared_ptr<ReaderLink> m_reader;    // owner thread (the reader holds a copy)
+  win::KernelHandle m_readerThread;        // owner thread
   DWORD m_lastError = 0;                   // owner thread
-  win::FileHandle m_port;            // set and reset by the owner thread, used by both
+  win::FileHandle m_port;                  // set and reset by the owner thread, used by both
   DWORD m_eventMask = 0xFFFFFFFF;          // filled by WaitEvent's (possibly pending) wait
-  win::KernelHandle m_ioEvent;       // manual-reset; the owner thread's operations
+  win::KernelHandle m_ioEvent;             // manual-reset; the owner thread's operations
 };
 
 }  // namespace modem

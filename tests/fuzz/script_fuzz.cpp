@@ -30,6 +30,8 @@ class FuzzHost : public modem::ScriptHost {
     ++pauses;
     elapsed += milliseconds < 50 ? 50 : milliseconds;
   }
+  void AwaitData(unsigned milliseconds) override { Pause(milliseconds); }
+  bool Cancelled() override { return false; }
   std::uint32_t Tick() override { return static_cast<std::uint32_t>(0xFFFFF000u + elapsed); }
   void Log(const std::string& text, LogLevel level) override {
     if (level != LogLevel::Warning) std::abort();

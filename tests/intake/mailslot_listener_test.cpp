@@ -93,7 +93,7 @@ TEST(MailslotListener, StopReleasesTheBlockedReadPromptly) {
   ASSERT_EQ(listener.Start(receiver.Handle(), queue, kSlot), 0u);
   ::Sleep(200);  // let the thread block in its read
   EXPECT_TRUE(listener.Stop());  // false would mean the 10,000 ms bound ran out
-  EXPECT_FALSE(listener.IsStarted());
+  EXPECT_FALSE(listener.HasMailslot());
   EXPECT_EQ(queue.Count(), 0u);  // the wake-up is not an alert
   // The name is free again.
   EXPECT_EQ(listener.Start(receiver.Handle(), queue, kSlot), 0u);
@@ -116,7 +116,7 @@ TEST(MailslotListener, MailslotThatCannotBeCreatedStartsNoThread) {
   MailslotListener first, second;
   ASSERT_EQ(first.Start(receiver.Handle(), queue, kSlot), 0u);
   EXPECT_NE(second.Start(receiver.Handle(), queue, kSlot), 0u);  // name already taken
-  EXPECT_FALSE(second.IsStarted());
+  EXPECT_FALSE(second.HasMailslot());
   EXPECT_TRUE(second.Stop());  // nothing to stop
   EXPECT_TRUE(first.Stop());
 }

@@ -54,6 +54,9 @@ class FakeHost : public ScriptHost {
     pauses.push_back(milliseconds);
     m_elapsed += std::max(milliseconds, 50u);
   }
+  // Time moves by the whole pause: the fake line signals no arrivals.
+  void AwaitData(unsigned milliseconds) override { Pause(milliseconds); }
+  bool Cancelled() override { return cancelled; }
   std::uint32_t Tick() override { return static_cast<std::uint32_t>(kStartTick + m_elapsed); }
   void Log(const std::string& text, LogLevel level) override { log.push_back({text, level}); }
 
@@ -64,6 +67,7 @@ class FakeHost : public ScriptHost {
   std::vector<std::string> takes;
   std::vector<unsigned> pauses;
   std::vector<LogEntry> log;
+  bool cancelled = false;
 
  private:
   std::uint64_t m_elapsed = 0;

@@ -159,5 +159,21 @@ TEST_F(Script, EmptyTargetMatchesOnTheFirstPass) {
   EXPECT_EQ(host.pauses, (std::vector<unsigned>{0, 0}));
 }
 
+// Exit while a script runs: a send is the last statement to run, and a wait
+// ends after the pause in which the exit came; nothing is logged by the
+// script and nothing more is written.
+TEST_F(Script, CancelStopsAtTheNextStatementOrAfterAWaitsPause) {
+  host.onWrite = [this](std::string_view) { host.cancelled = true; };
+  EXPECT_THROW(RunScript({"SEND \"A\"", "SEND \"B\""}, kInputs, host), ScriptCancelled);
+  EXPECT_EQ(host.written, "A");
+
+  FakeHost waiting;
+  waiting.onWrite = [&waiting](std::string_view) { waiting.cancelled = true; };
+  EXPECT_THROW(RunScript({"DIAL", "HANGUP"}, kInputs, waiting), ScriptCancelled);
+  EXPECT_EQ(waiting.written, "ATD 0800123\r");
+  EXPECT_EQ(waiting.pauses, (std::vector<unsigned>{0, kWaitPollMs}));
+  EXPECT_TRUE(host.log.empty() && waiting.log.empty());
+}
+
 }  // namespace
 }  // namespace modem
