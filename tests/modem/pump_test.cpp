@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "common/handle.h"
+
 namespace modem {
 namespace {
 
@@ -91,6 +93,49 @@ TEST(PumpMessagesFor, QuitIsLeftForTheMessageLoopAndEndsThePause) {
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 7u);
   EXPECT_TRUE(QueueIsEmpty());
+}
+
+// A wait's pause ends when bytes arrive (its event, set by another thread)
+// or when a message it handles sets the stop flag, not when its time is up.
+TEST(PumpMessagesUntil, EndsOnItsEventOrOnAStopSetByAHandledMessage) {
+  win::KernelHandle arrived(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  const bool noStop = false;
+  RecordingWindow window;
+  window.Post(WM_USER + 5);
+  HANDLE setter = ::CreateThread(
+      nullptr, 0,
+      [](void* event) -> DWORD {
+        ::Sleep(100);
+        ::SetEvent(static_cast<HANDLE>(event));
+        return 0;
+      },
+      arrived.Get(), 0, nullptr);
+  ASSERT_TRUE(setter);
+  DWORD start = ::GetTickCount();
+  PumpMessagesUntil(arrived.Get(), noStop, 60000);
+  EXPECT_LT(::GetTickCount() - start, 60000u);
+  EXPECT_EQ(window.seen, std::vector<UINT>{WM_USER + 5});
+  ::WaitForSingleObject(setter, INFINITE);
+  ::CloseHandle(setter);
+
+  // Exit arrives as a message; the pause ends once it has been handled.
+  static bool stop = false;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_USER + 6) stop = true;
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  };
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "PumpTestExit";
+  ::RegisterClassA(&wc);
+  HWND exitWindow = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, wc.hInstance, nullptr);
+  ASSERT_TRUE(::PostMessageA(exitWindow, WM_USER + 6, 0, 0));
+  start = ::GetTickCount();
+  PumpMessagesUntil(arrived.Get(), stop, 60000);
+  EXPECT_LT(::GetTickCount() - start, 60000u);
+  EXPECT_TRUE(stop);
+  ::DestroyWindow(exitWindow);
 }
 
 }  // namespace
