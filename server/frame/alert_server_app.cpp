@@ -75,12 +75,16 @@ bool CAlertServerApp::InitInstance() {
                            (version / 100) % 100),
               LogLevel::Information);
   if (DWORD error = frame->ListenerError()) {
-    const char* pattern = frame->ListenerHasMailslot()
-                              ? "The alert listener thread could not be started (error %d): no "
-                                "alerts can be received"
-                              : "The alert mailslot could not be created (error %d): no alerts "
-                                "can be received. Is another alert server running?";
-    LogActivity(text::Format(pattern, static_cast<unsigned long>(error)), LogLevel::Error);
+    if (frame->ListenerHasMailslot())
+      LogActivity(text::Format("The alert listener thread could not be started (error %d): no "
+                               "alerts can be received",
+                               static_cast<unsigned long>(error)),
+                  LogLevel::Error);
+    else
+      LogActivity(text::Format("The alert mailslot could not be created (error %d): no alerts "
+                               "can be received. Is another alert server running?",
+                               static_cast<unsigned long>(error)),
+                  LogLevel::Error);
   }
 
   if (splash) splash->CloseSplash();
