@@ -30,9 +30,9 @@ expect_value() {
   fi
 }
 
-# shortcut PATH_END: the shortcuts whose path ends so (Wine puts a package's
+# shortcut PATH: the shortcuts at PATH in a Start menu (Wine puts a package's
 # Start menu shortcuts into the user's profile).
-shortcut() { find "$drive_c" -ipath "*/Start Menu/$1"; }
+shortcut() { find "$drive_c" -ipath "*/Start Menu/Programs/$1"; }
 
 # snapshot NAME: the machine and user registry and the file tree, without the
 # Windows Installer's own records (its cache and empty bookkeeping keys stay

@@ -19,7 +19,7 @@ snapshot before
 msiexec /i "$package" /qn || fail "msiexec /i failed"
 expect_files "$installed" tellistry.exe TELLISTRY.BMP raisealert.exe tellconfig.exe pagoret.dll \
   x86/pagoret.dll scripts/gsm_text_mode.txt scripts/dialup_centre.txt
-[ -n "$(shortcut 'Programs/Tellistry.lnk')" ] && pass "Start menu shortcut" || fail "no Start menu shortcut"
+[ -n "$(shortcut Tellistry.lnk)" ] && pass "Start menu shortcut" || fail "no Start menu shortcut"
 [ -z "$(shortcut 'StartUp/Tellistry.lnk')" ] && pass "no Startup shortcut by default" ||
   fail "a Startup shortcut without the Startup feature"
 expect_registration
