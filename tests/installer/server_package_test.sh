@@ -17,7 +17,7 @@ settle_script_hosts
 snapshot before
 
 msiexec /i "$package" /qn || fail "msiexec /i failed"
-expect_files "$installed" tellistry.exe TELLISTRY.BMP raisealert.exe tellconfig.exe pagoret.dll \
+expect_files "$installed" tellistry.exe TELLISTRY.BMP TELLISTRY.CHM raisealert.exe tellconfig.exe pagoret.dll \
   x86/pagoret.dll scripts/gsm_text_mode.txt scripts/dialup_centre.txt
 [ -n "$(shortcut Tellistry.lnk)" ] && pass "Start menu shortcut" || fail "no Start menu shortcut"
 [ -z "$(shortcut 'StartUp/Tellistry.lnk')" ] && pass "no Startup shortcut by default" ||
