@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A newer server package upgrades an older one in place: one product
 # afterwards, of the newer version, with the older one's Startup shortcut
-# kept; its removal leaves registry and files as they were before the first.
+# kept; the older package then refuses to install; removal leaves registry
+# and files as they were before the first.
 . "$TELLISTRY_SOURCE/tests/e2e/e2e_lib.sh"
 . "$TELLISTRY_SOURCE/tests/installer/package_lib.sh"
 old=$(winpath "${TELLISTRY_OLD_SERVER_PACKAGE:?}")
@@ -35,6 +36,8 @@ msiexec /i "$new" /qn || fail "the upgrade failed"
   fail "the upgrade lost the Startup shortcut"
 expect_files "$installed" tellistry.exe pagoret.dll x86/pagoret.dll
 expect_registration
+msiexec /i "$old" /qn && fail "the older package installed over the newer one"
+[ "$(products)" = 1.0.0 ] && pass "no downgrade" || fail "after a downgrade attempt: $(products)"
 
 msiexec /x "$new" /qn || fail "msiexec /x failed"
 snapshot after
