@@ -14,13 +14,11 @@ void AppendLogLine(HWND list, const std::string& line, long level) {
   }
   LRESULT index =
       ::SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(line.c_str()));
-  // A failed insert returns a negative index, which LB_SETSEL would take as
-  // "every line": nothing more to do then.
-  if (index < 0) return;
+  if (index < 0) return;  // the line is left out
   ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), level);
-  // An extended-selection list selects with LB_SETSEL; the old selection goes.
-  ::SendMessageA(list, LB_SETSEL, FALSE, -1);
-  ::SendMessageA(list, LB_SETSEL, TRUE, index);
+  // Scrolled into view but not selected: a selected line shows the highlight
+  // colours instead of its level's, and the newest line is usually the one
+  // that matters. The selection stays the user's (lines picked to copy).
   ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 

@@ -15,7 +15,7 @@ inline constexpr DWORD kLogListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_
 inline constexpr UINT kLogLineHeight = 14;
 
 // Appends a line with its level as data, dropping the oldest line of a full
-// list, then selects the new line and scrolls it to the top.
+// list, then scrolls the new line to the top; the selection is left alone.
 void AppendLogLine(HWND list, const std::string& line, long level);
 
 void MeasureLogLine(MEASUREITEMSTRUCT& item);

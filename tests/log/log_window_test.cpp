@@ -58,7 +58,7 @@ class LogWindowTest : public ::testing::Test {
   HWND m_list = nullptr;
 };
 
-TEST_F(LogWindowTest, KeepsTheNewest101LinesWithTheLastSelectedAndVisible) {
+TEST_F(LogWindowTest, KeepsTheNewest101LinesWithTheLastVisibleAndTheUsersSelection) {
   for (int i = 1; i <= 150; ++i) LogActivity(text::Format("entry %d", i), LogLevel::Information);
   Pump();
   EXPECT_EQ(LogQueue::Count(), 0u);
@@ -67,9 +67,18 @@ TEST_F(LogWindowTest, KeepsTheNewest101LinesWithTheLastSelectedAndVisible) {
   EXPECT_NE(lines.front().find("] INFO: entry 50"), std::string::npos) << lines.front();
   EXPECT_NE(lines.back().find("] INFO: entry 150"), std::string::npos) << lines.back();
   EXPECT_EQ(lines.back().front(), '[');  // no level digit
-  EXPECT_EQ(::SendMessageA(m_list, LB_GETSELCOUNT, 0, 0), 1);
-  EXPECT_GT(::SendMessageA(m_list, LB_GETSEL, 100, 0), 0);
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETSELCOUNT, 0, 0), 0);  // nothing forced into it
   EXPECT_GT(::SendMessageA(m_list, LB_GETTOPINDEX, 0, 0), 0);  // scrolled down to it
+
+  // Lines the user picked stay picked while new lines push old ones out.
+  ::SendMessageA(m_list, LB_SETSEL, TRUE, 10);
+  ::SendMessageA(m_list, LB_SETSEL, TRUE, 11);
+  LogActivity("entry 151", LogLevel::Error);
+  Pump();
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETSELCOUNT, 0, 0), 2);
+  EXPECT_GT(::SendMessageA(m_list, LB_GETSEL, 9, 0), 0);
+  EXPECT_GT(::SendMessageA(m_list, LB_GETSEL, 10, 0), 0);
+  EXPECT_EQ(::SendMessageA(m_list, LB_GETSEL, 100, 0), 0);
 }
 
 TEST_F(LogWindowTest, LinesCarryTheirLevelAndPrefix) {
@@ -183,19 +192,36 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   return saved;
 }
 
-TEST_F(LogWindowTest, ScreenshotOfAllThreeLevels) {
+// Whether the list, as shown on the screen, has a pixel of `colour` in line `index`.
+bool ScreenLineHasColour(HWND list, int index, COLORREF colour) {
+  RECT rect{};
+  if (::SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
+    return false;
+  HDC dc = ::GetDC(list);
+  bool found = false;
+  for (int x = rect.left; x < rect.left + 300 && !found; ++x)
+    for (int y = rect.top; y < rect.bottom && !found; ++y) found = ::GetPixel(dc, x, y) == colour;
+  ::ReleaseDC(list, dc);
+  return found;
+}
+
+TEST_F(LogWindowTest, ScreenshotOfAllThreeLevelsWithTheNewestErrorInRed) {
   LogActivity("Welcome to Tellistry. Version 1.0", LogLevel::Information);
   LogActivity("Alert for Admins", LogLevel::Information);
   LogActivity("Unknown or invalid recipient:Nobody", LogLevel::Warning);
+  LogActivity("Alert for Ann", LogLevel::Information);
   LogActivity("The modem did not answer", LogLevel::Error);
-  LogActivity("Alert done.", LogLevel::Information);
   Pump();
   ::SetWindowPos(m_frame->Handle(), HWND_TOP, 40, 40, 640, 240, SWP_SHOWWINDOW);
-  for (int i = 0; i < 10; ++i) {
+  // Until the newest line is on the screen in red (the X server draws late).
+  bool red = false;
+  for (const ULONGLONG end = ::GetTickCount64() + 10000; !red && ::GetTickCount64() < end;) {
     ::UpdateWindow(m_frame->Handle());
     Pump();
-    ::Sleep(50);
+    red = ScreenLineHasColour(m_list, 4, RGB(255, 0, 0));
+    if (!red) ::Sleep(50);
   }
+  EXPECT_TRUE(red);
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string directory(self);
