@@ -61,6 +61,10 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == g_uTraceDebugMessage) return OnLogMessage();
   if (msg == g_uTrayNotifyMessage) return OnTrayNotify(lParam);
   if (msg == g_uAlertMessage) return OnAlertMessage();
+  if (msg == CTrayIcon::ShellRestartedMessage()) {
+    if (m_pTrayIcon) m_pTrayIcon->Restore();
+    return 0;
+  }
   return FrameWindow::WindowProc(msg, wParam, lParam);
 }
 
@@ -151,12 +155,17 @@ void CMainFrame::SetTrayState(UINT resourceId) {
 LRESULT CMainFrame::OnLogMessage() {
   // Only the entries queued now; each pop takes the lock on its own, so
   // writers on other threads are never held up by the list.
-  for (std::size_t n = LogQueue::Count(); n > 0; --n) {
+  std::size_t n = LogQueue::Count();
+  if (n == 0) return 0;
+  long level = 0;
+  for (; n > 0; --n) {
     const std::string entry = LogQueue::Pop();
-    const long level = activity::EntryLevel(entry);
+    level = activity::EntryLevel(entry);
     activity::AppendLogLine(m_wndLog, activity::DisplayedLine(entry), level);
-    SetTrayState(level == static_cast<long>(LogLevel::Error) ? IDI_TRAY_ERRORS : IDI_TRAY_NORMAL);
   }
+  // The tray follows the newest line; nothing runs between the lines that
+  // could show the states in between, so the last one is set once.
+  SetTrayState(level == static_cast<long>(LogLevel::Error) ? IDI_TRAY_ERRORS : IDI_TRAY_NORMAL);
   return 0;
 }
 

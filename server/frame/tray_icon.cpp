@@ -31,12 +31,22 @@ CTrayIcon::~CTrayIcon() {
 }
 
 void CTrayIcon::SetState(UINT resourceId) {
-  if (!m_active) return;
+  if (!m_active || resourceId == m_state) return;
   LoadState(resourceId);
   ::Shell_NotifyIconA(NIM_MODIFY, &m_data);
 }
 
+void CTrayIcon::Restore() {
+  if (m_active) ::Shell_NotifyIconA(NIM_ADD, &m_data);
+}
+
+UINT CTrayIcon::ShellRestartedMessage() {
+  static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
 void CTrayIcon::LoadState(UINT resourceId) {
+  m_state = resourceId;
   m_data.hIcon = static_cast<HICON>(::LoadImageA(
       ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));

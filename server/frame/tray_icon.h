@@ -15,11 +15,21 @@ class CTrayIcon {
   CTrayIcon(const CTrayIcon&) = delete;
   CTrayIcon& operator=(const CTrayIcon&) = delete;
 
+  // Shows the state `resourceId`; talks to the shell only when it differs
+  // from the state shown (each call is a blocking round trip to the shell).
   void SetState(UINT resourceId);
+  // Adds the icon again in its current state: for a restarted shell, whose
+  // new notification area knows nothing of it.
+  void Restore();
+
+  // Registered message the shell broadcasts to top-level windows when it
+  // has (re)built its notification area.
+  static UINT ShellRestartedMessage();
 
  private:
   void LoadState(UINT resourceId);
 
   bool m_active;  // false on shells older than version 4: no calls at all
+  UINT m_state = 0;  // resource id of the state shown
   NOTIFYICONDATAA m_data{};
 };

@@ -23,6 +23,20 @@ case "$first" in
 esac
 [ "$(drive state | head -n 1)" = "hidden" ] || fail "main window not hidden at start"
 drive tray-tips | grep -qx "Tellistry" || fail "tray tip: $(drive tray-tips)"
+
+# A restarted shell forgets the icon; its "TaskbarCreated" brings it back.
+tray_has() {  # tray_has yes|no: poll until the tip is there (or gone)
+  for _ in $(seq 100); do
+    if drive tray-tips | grep -qx "Tellistry"; then [ "$1" = yes ] && return 0
+    else [ "$1" = no ] && return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+drive tray-remove || fail "tray-remove"
+tray_has no || fail "icon still there after its removal: $(drive tray-tips)"
+drive shell-restarted || fail "shell-restarted"
+tray_has yes || fail "icon not back after TaskbarCreated: $(drive tray-tips)"
 pid=$(drive pid)
 
 # A second start ends (after its splash) and brings the first one up.

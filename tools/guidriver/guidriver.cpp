@@ -17,6 +17,9 @@
 //   answer yes|no MS    wait for the main window's message box and answer it;
 //                       prints the box's text
 //   tray-tips           print the tips of the icons in the system tray
+//   tray-remove         remove the main window's tray icon, as a shell
+//                       restart does
+//   shell-restarted     broadcast "TaskbarCreated", as a restarted shell does
 //   windows             print every top-level window: handle, pid, class, title
 //
 // Help and About box:
@@ -32,6 +35,7 @@
 // with the W messages, which Wine marshals across processes.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -365,6 +369,16 @@ int main(int argc, char** argv) {
     const UINT trayNotify = ::RegisterWindowMessageA("TELLISTRYTRAYNOTIFY");
     return ::PostMessageA(main, trayNotify, 0, mouse) ? 0 : 1;
   }
+  if (command == "tray-remove" && extra == 0) {
+    if (!(main = MainOrFail())) return 1;
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = main;
+    icon.uID = 0;
+    return ::Shell_NotifyIconA(NIM_DELETE, &icon) ? 0 : 1;
+  }
+  if (command == "shell-restarted" && extra == 0)
+    return ::PostMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0) ? 0 : 1;
   if (command == "answer" && extra == 2) {
     const std::string answer = argv[2];
     if (answer != "yes" && answer != "no") return Usage();
