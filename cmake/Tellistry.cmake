@@ -81,3 +81,20 @@ function(tellistry_wine_fixture test locks)
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${locks}")
   endif()
 endfunction()
+
+# tellistry_shipped(target): a program that goes to the user's machine. It
+# lands in bin/ without debug information (static libstdc++ alone brings
+# megabytes of it); the full copy goes to debug/NAME.debug beside bin/, named
+# in the program by a debug link, for debuggers and crash analysis. The test
+# programs link the same libraries and keep their debug information.
+function(tellistry_shipped target)
+  if(WIN32)
+    set(debug_dir ${CMAKE_BINARY_DIR}/debug)
+    set(debug_file ${debug_dir}/$<TARGET_FILE_NAME:${target}>.debug)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${debug_dir}
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> ${debug_file}
+      COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${debug_file} $<TARGET_FILE:${target}>
+      VERBATIM)
+  endif()
+endfunction()
