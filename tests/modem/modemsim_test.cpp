@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,35 @@ TEST(ModemSimulator, DialAnswerOtherThanConnectStaysInCommandMode) {
   ASSERT_TRUE(sim.IsUp());
   EXPECT_EQ(sim.Say("ATD 0800\r", "BUSY\r\n"), "ATD 0800\r\r\nBUSY\r\n");
   EXPECT_EQ(sim.Say("AT\r", "OK\r\n"), "AT\r\r\nOK\r\n");
+}
+
+// Answers come after the answer delay (the echo at once), the delay can be
+// changed while it runs, and the timeline stamps what crossed the line.
+TEST(ModemSimulator, AnswerDelayAndTimeline) {
+  Simulator sim({"--answer-delay", "300"});
+  ASSERT_TRUE(sim.IsUp());
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(sim.Say("AT\r", "AT\r"), "AT\r");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 250ms);
+  EXPECT_EQ(sim.Say("", "OK\r\n"), "\r\nOK\r\n");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+  sim.Control("answer-delay 0");
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(sim.Say("AT\r", "OK\r\n"), "AT\r\r\nOK\r\n");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 250ms);
+
+  std::istringstream timeline(ReadFile(sim.Dir() / "timeline"));
+  std::vector<std::pair<long long, std::string>> events;  // time, "R AT\r"
+  long long time = 0;
+  std::string rest;
+  while (timeline >> time && std::getline(timeline, rest)) events.emplace_back(time, rest.substr(1));
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(events[0].second, "R AT\\r");
+  EXPECT_EQ(events[1].second, "S A");  // the echo, byte by byte
+  const auto ok = std::find_if(events.begin(), events.end(),
+                               [](const auto& e) { return e.second == "S \\r\\nOK\\r\\n"; });
+  ASSERT_NE(ok, events.end());
+  EXPECT_GE(ok->first - events[0].first, 300000);
 }
 
 // The line's user going away must not make the simulator spin, and the

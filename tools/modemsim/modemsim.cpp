@@ -2,13 +2,16 @@
 // Wine COM port, so the server and its tests talk to a modem without hardware.
 //
 //   modemsim --com N --dir DIR [--prefix WINEPREFIX] [--connect-delay MS]
-//            [--dial-answer TEXT] [--greeting TEXT] [--step EXPECT REPLY]...
-//            [--silent]
+//            [--answer-delay MS] [--dial-answer TEXT] [--greeting TEXT]
+//            [--step EXPECT REPLY]... [--silent]
 //
 //   --com N            link the line as $WINEPREFIX/dosdevices/comN (COMn)
 //   --dir DIR          folder for the files below (created if missing)
 //   --prefix P         Wine prefix; default $WINEPREFIX
 //   --connect-delay MS time from ATD to its answer (default 500)
+//   --answer-delay MS  time the modem takes to think before each answer (OK,
+//                      CONNECT, prompts, replies; not the echo), on top of the
+//                      connect delay (default 0); answers leave in order
 //   --dial-answer T    the answer to ATD (default "CONNECT 9600"); one that
 //                      does not begin with CONNECT (BUSY, NO CARRIER...)
 //                      leaves the modem in command mode
@@ -23,11 +26,15 @@
 //             rename (never seen half written): "<commands done> up|gone <pid>"
 //   received  every byte the line sent to the modem, raw, in order
 //   sent      every byte the modem sent to the line, raw, in order
+//   timeline  one line per piece read from or written to the line, as it
+//             happened: "<microseconds since 1970> R|S <bytes>", the bytes
+//             with \\ \r \n and \xHH escapes (R: received, S: sent)
 //   control   FIFO; commands, one per line:
 //               vanish  close the line, as if the modem was unplugged
 //               back    a new line on the same COM port (after vanish)
 //               silent  stop answering;  talk  answer again
 //               hangup  drop the call: "\r\nNO CARRIER\r\n", command mode
+//               answer-delay MS, connect-delay MS   change that delay
 //               quit    end the simulator
 // A test waits for "ready" to show the count of commands it has sent.
 // The simulator holds the line's end of the pty open as well, so the port
@@ -57,6 +64,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,6 +88,7 @@ struct Options {
   std::string dir;
   std::string prefix;
   int connectDelayMs = 500;
+  int answerDelayMs = 0;
   std::string dialAnswer = "CONNECT 9600";
   std::string greeting;
   std::vector<Step> steps;
@@ -89,7 +98,7 @@ struct Options {
 int Usage(const char* why) {
   std::fprintf(stderr,
                "modemsim: %s\nusage: modemsim --com N --dir DIR [--prefix WINEPREFIX] "
-               "[--connect-delay MS] [--dial-answer TEXT] [--greeting TEXT] "
+               "[--connect-delay MS] [--answer-delay MS] [--dial-answer TEXT] [--greeting TEXT] "
                "[--step EXPECT REPLY]... [--silent]\n",
                why);
   return 2;
@@ -117,6 +126,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       const char* v = value();
       if (!v) return std::nullopt;
       o.connectDelayMs = std::max(0, std::atoi(v));
+    } else if (a == "--answer-delay") {
+      const char* v = value();
+      if (!v) return std::nullopt;
+      o.answerDelayMs = std::max(0, std::atoi(v));
     } else if (a == "--dial-answer") {
       const auto answer = value() ? text::DecodeEscapes(argv[i]) : std::nullopt;
       if (!answer) return std::nullopt;
@@ -151,6 +164,30 @@ bool WriteAll(int fd, const std::string& bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Bytes as one line of text: printable ASCII as it is, the rest escaped.
+std::string Escaped(const char* bytes, std::size_t count) {
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == '\\') out += "\\\\";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c >= 0x20 && c < 0x7f) out += static_cast<char>(c);
+    else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+long long MicrosecondsSince1970() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 std::string Upper(std::string s) {
@@ -193,16 +230,21 @@ class Line {
 
 class Modem {
  public:
-  explicit Modem(const Options& options) : m_options(options), m_silent(options.silent) {}
+  explicit Modem(const Options& options)
+      : m_options(options),
+        m_silent(options.silent),
+        m_answerDelay(options.answerDelayMs),
+        m_connectDelay(options.connectDelayMs) {}
 
   bool Start() {
     ::mkdir(m_options.dir.c_str(), 0755);
     m_link = m_options.prefix + "/dosdevices/com" + std::to_string(m_options.com);
     m_received = ::open(Path("received").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
     m_sent = ::open(Path("sent").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
+    m_timeline = ::open(Path("timeline").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
     const std::string control = Path("control");
     ::unlink(control.c_str());
-    if (m_received < 0 || m_sent < 0 || ::mkfifo(control.c_str(), 0644) != 0) return false;
+    if (m_received < 0 || m_sent < 0 || m_timeline < 0 || ::mkfifo(control.c_str(), 0644) != 0) return false;
     // Read-write: the FIFO then always has a writer and never reports end of file.
     m_control = ::open(control.c_str(), O_RDWR | O_NONBLOCK);
     if (m_control < 0 || !Plug()) return false;
@@ -223,8 +265,10 @@ class Modem {
       const nfds_t count = m_line.IsOpen() ? 2 : 1;
       timespec wait{};
       timespec* timeout = nullptr;
-      if (m_connectAt) {
-        const auto left = std::max(Clock::duration::zero(), *m_connectAt - Clock::now());
+      std::optional<Clock::time_point> next = m_connectAt;
+      if (!m_out.empty() && (!next || m_out.front().due < *next)) next = m_out.front().due;
+      if (next) {
+        const auto left = std::max(Clock::duration::zero(), *next - Clock::now());
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         wait.tv_sec = ns / 1000000000;
         wait.tv_nsec = ns % 1000000000;
@@ -233,11 +277,15 @@ class Modem {
       const int ready = ::ppoll(fds, count, timeout, &unblocked);
       if (ready < 0 && errno != EINTR) break;
       if (m_connectAt && Clock::now() >= *m_connectAt) Connect();
-      if (ready <= 0) continue;
+      if (ready <= 0) {
+        Flush();
+        continue;
+      }
       if (count == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
         const ssize_t n = ::read(m_line.Fd(), buffer, sizeof buffer);
         if (n > 0) {
           WriteAll(m_received, std::string(buffer, static_cast<std::size_t>(n)));
+          Record('R', buffer, static_cast<std::size_t>(n));
           for (ssize_t i = 0; i < n; ++i) OnByte(buffer[i]);
         } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
           // Cannot happen while we hold the line's end; never spin on it.
@@ -245,6 +293,7 @@ class Modem {
         }
       }
       if (fds[0].revents & POLLIN) ReadControl();
+      Flush();
     }
   }
 
@@ -267,6 +316,7 @@ class Modem {
     ::unlink(m_link.c_str());
     m_line.Close();
     m_connectAt.reset();
+    m_out.clear();
   }
 
   bool WriteReady() {
@@ -288,10 +338,18 @@ class Modem {
     while ((end = m_controlText.find('\n')) != std::string::npos) {
       std::string command = m_controlText.substr(0, end);
       m_controlText.erase(0, end + 1);
+      // A command word and, for the delays, a number after a blank.
+      const std::size_t blank = command.find(' ');
+      const int number = blank == std::string::npos ? -1 : std::atoi(command.c_str() + blank + 1);
+      if (blank != std::string::npos) command.erase(blank);
       command.erase(std::remove_if(command.begin(), command.end(),
                                    [](unsigned char c) { return std::isspace(c); }),
                     command.end());
-      if (command == "vanish") {
+      if (command == "answer-delay" && number >= 0) {
+        m_answerDelay = number;
+      } else if (command == "connect-delay" && number >= 0) {
+        m_connectDelay = number;
+      } else if (command == "vanish") {
         Unplug();
       } else if (command == "back") {
         if (!m_line.IsOpen() && !Plug()) std::fprintf(stderr, "modemsim: no new line\n");
@@ -315,16 +373,37 @@ class Modem {
     }
   }
 
-  void Send(const std::string& bytes) {
+  // An answer: leaves after the answer delay, behind whatever waits to go.
+  void Send(const std::string& bytes) { Queue(bytes, std::chrono::milliseconds(m_answerDelay)); }
+  // The echo of what the line sent: at once, but never ahead of an answer.
+  void Echo(char c) { Queue(std::string(1, c), Clock::duration::zero()); }
+
+  void Queue(const std::string& bytes, Clock::duration delay) {
     if (m_silent || !m_line.IsOpen()) return;
-    WriteAll(m_line.Fd(), bytes);
-    WriteAll(m_sent, bytes);
+    m_out.push_back({Clock::now() + delay, bytes});
+    Flush();
+  }
+
+  void Flush() {
+    const auto now = Clock::now();
+    while (!m_out.empty() && m_out.front().due <= now && m_line.IsOpen()) {
+      const std::string& bytes = m_out.front().bytes;
+      WriteAll(m_line.Fd(), bytes);
+      WriteAll(m_sent, bytes);
+      Record('S', bytes.data(), bytes.size());
+      m_out.pop_front();
+    }
+  }
+
+  void Record(char direction, const char* bytes, std::size_t count) {
+    WriteAll(m_timeline, std::to_string(MicrosecondsSince1970()) + " " + direction + " " +
+                             Escaped(bytes, count) + "\n");
   }
 
   void OnByte(char c) {
     switch (m_mode) {
       case Mode::Command:
-        if (m_echo) Send(std::string(1, c));
+        if (m_echo) Echo(c);
         if (c == '\r') {
           OnCommandLine(m_command);
           m_command.clear();
@@ -348,7 +427,7 @@ class Modem {
           Send("\r\nOK\r\n");
           m_mode = Mode::Command;
         } else {
-          if (m_echo) Send(std::string(1, c));
+          if (m_echo) Echo(c);
           if (c == '\r') Send("\n> ");
         }
         break;
@@ -363,7 +442,7 @@ class Modem {
     if (command.rfind("D", 0) == 0) {
       if (m_silent) return;
       m_mode = Mode::Dialling;
-      m_connectAt = Clock::now() + std::chrono::milliseconds(m_options.connectDelayMs);
+      m_connectAt = Clock::now() + std::chrono::milliseconds(m_connectDelay);
     } else if (command == "E0" || command == "E1") {
       m_echo = command == "E1";
       Send("\r\nOK\r\n");
@@ -415,16 +494,25 @@ class Modem {
     }
   }
 
+  struct Outgoing {
+    Clock::time_point due;
+    std::string bytes;
+  };
+
   const Options& m_options;
   Line m_line;
   std::string m_link;
   int m_received = -1;
   int m_sent = -1;
+  int m_timeline = -1;
   int m_control = -1;
   std::string m_controlText;
   int m_commandsDone = 0;
   bool m_quit = false;
   bool m_silent;
+  int m_answerDelay;   // ms
+  int m_connectDelay;  // ms
+  std::deque<Outgoing> m_out;  // answers and echo not yet due
   bool m_echo = true;
   bool m_textMode = false;
   Mode m_mode = Mode::Command;

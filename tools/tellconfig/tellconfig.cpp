@@ -10,14 +10,21 @@
 //   tellconfig settings ID FOOTER           the ID and footer settings
 //   tellconfig group NAME                   add a group
 //   tellconfig user NAME NUMBER GROUP       add a user ("<none>": no group)
-//   tellconfig raw TEXT                     write an alert datagram whose text
+//   tellconfig raw TEXT [COUNT]             write an alert datagram whose text
 //                                           is TEXT, with \t \r \n \\ \" and \xHH
-//                                           escapes (malformed texts included)
+//                                           escapes (malformed texts included);
+//                                           COUNT of them at once, each with
+//                                           its own tick and "{n}" in TEXT
+//                                           replaced by its number (1..COUNT);
+//                                           prints how many were written and
+//                                           the times of the first and last
+//                                           write (microseconds since 1970)
 // The configuration is the server's: HKCU\Software\Orvandel\tellistry.
 // Exit code 0 on success, 1 on failure, 2 on bad arguments.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -62,9 +69,42 @@ bool SaveEntry(const std::string& name, std::uint32_t port, const std::string& f
 
 int Usage() {
   std::fputs("usage: tellconfig reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
-             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP | raw TEXT\n",
+             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP | raw TEXT [COUNT]\n",
              stderr);
   return 2;
+}
+
+long long MicrosecondsSince1970() {
+  FILETIME now{};
+  ::GetSystemTimePreciseAsFileTime(&now);
+  const unsigned long long hundreds =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return static_cast<long long>((hundreds - 116444736000000000ULL) / 10);
+}
+
+// Writes `count` datagrams of `text` ("{n}" numbered), each with a tick of
+// its own so that none is taken for a repeat of the one before it.
+bool WriteRaw(const std::string& text, unsigned long count) {
+  char name[alert::kComputerNameSize] = {};
+  DWORD length = sizeof name;
+  ::GetComputerNameA(name, &length);
+  const std::uint32_t tick = ::GetTickCount();
+  unsigned long written = 0;
+  long long first = 0, last = 0;
+  for (unsigned long i = 1; i <= count; ++i) {
+    std::string numbered = text;
+    for (std::size_t at; (at = numbered.find("{n}")) != std::string::npos;)
+      numbered.replace(at, 3, std::to_string(i));
+    const long long before = MicrosecondsSince1970();
+    if (alert::WriteDatagramTo(alert::kLocalMailslotName,
+                               alert::BuildDatagram(tick + static_cast<std::uint32_t>(i - 1), name,
+                                                    numbered)))
+      ++written;
+    if (i == 1) first = before;
+    last = MicrosecondsSince1970();
+  }
+  std::printf("written %lu of %lu, first at %lld, last at %lld\n", written, count, first, last);
+  return written == count;
 }
 
 }  // namespace
@@ -94,14 +134,11 @@ int main(int argc, char** argv) {
     directory::AddGroup({a[1], ""});
   } else if (command == "user" && a.size() == 4) {
     directory::AddUser({a[1], "", a[2], a[3]});
-  } else if (command == "raw" && a.size() == 2) {
+  } else if (command == "raw" && (a.size() == 2 || a.size() == 3)) {
     const std::optional<std::string> decoded = text::DecodeEscapes(a[1], '\0', win::IsAnsiLeadByte);
-    if (!decoded) return Usage();
-    char name[alert::kComputerNameSize] = {};
-    DWORD length = sizeof name;
-    ::GetComputerNameA(name, &length);
-    ok = alert::WriteDatagramTo(alert::kLocalMailslotName,
-                                alert::BuildDatagram(::GetTickCount(), name, *decoded));
+    const unsigned long count = a.size() == 3 ? std::strtoul(a[2].c_str(), nullptr, 10) : 1;
+    if (!decoded || count == 0) return Usage();
+    ok = WriteRaw(*decoded, count);
   } else {
     return Usage();
   }
