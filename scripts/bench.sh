@@ -18,6 +18,9 @@ if [ "${1:-}" != --inner ]; then
   harness=$top/tests/harness/wine.sh
   echo "bench: running (the figures come at the end, after about five minutes)"
   "$harness" setup >/dev/null || { echo "bench: no Wine" >&2; exit 1; }
+  # A crashing helper ends at once instead of waiting in the debugger.
+  "$harness" exec wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /f >/dev/null 2>&1
   # The dial-up service centre of the sample script; the GSM modem needs no
   # steps. Delays are set per measurement through the simulator's control.
   "$harness" exec "$top/tests/harness/modem_line.sh" --com 5 --connect-delay 0 \
@@ -33,6 +36,23 @@ fi
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
 scripts=$src/server/modem/scripts
 timeline=$MODEMSIM_DIR/timeline
+
+# The log as the driver reads it, bounded in time whatever the driver does.
+log_lines() { timeout 30 wine "$bin/guidriver.exe" lines 2>/dev/null | sed -e 's/^\[[^]]*\] //' | tr -d '\r'; }
+# alive PHASE: stops the bench when the server has gone.
+alive() {
+  kill -0 "$pid" 2>/dev/null && return 0
+  fail "the server ended during: $1"
+  finish
+  exit 1
+}
+
+# phase NAME: the next measurement, once the server came through the last.
+phase() {
+  [ -n "${current:-}" ] && alive "$current"
+  current=$1
+  echo "== $1"
+}
 
 now_us() { local t=$EPOCHREALTIME; echo $((10#${t/[.,]/})); }
 
@@ -92,12 +112,14 @@ wait_last() {
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 maximum() { sort -n | tail -n 1; }
 
-# The server's Linux process: the tellistry.exe of this Wine prefix.
+# The server's Linux process: the tellistry.exe of this Wine prefix (the
+# largest, should a loader process carry the same name).
 server_process() {
   local p
   for p in $(pgrep -f 'tellistry\.exe'); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
-  done
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      echo "$(awk '/^VmRSS:/ { print $2 }' "/proc/$p/status" 2>/dev/null) $p"
+  done | sort -n | tail -n 1 | cut -d' ' -f2
 }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
@@ -115,12 +137,12 @@ start_server || { finish; exit 1; }
 pid=$(server_process)
 [ -n "$pid" ] || fail "server process not found"
 
-echo "== resident memory after 100 log lines"
+phase "resident memory after 100 log lines"
 raw 'Bench\tNobody{n}\tmemory' 50 >/dev/null
 wait_last "recipient:Nobody50" 60
 rss100=$(rss_kb "$pid")
 
-echo "== datagram to first modem byte (20 alerts, GSM modem answering at once)"
+phase "datagram to first modem byte (20 alerts, GSM modem answering at once)"
 tellconfig current Gsm
 control answer-delay 0
 latencies=()
@@ -133,7 +155,7 @@ done
 latency_median=$(printf '%s\n' "${latencies[@]}" | median)
 latency_max=$(printf '%s\n' "${latencies[@]}" | maximum)
 
-echo "== delivery time: a group of six, one delivery after the other"
+phase "delivery time: a group of six, one delivery after the other"
 declare -A ratio_ms ratio_floor
 for script in Gsm Dialup; do
   if [ $script = Gsm ]; then file=$scripts/gsm_text_mode.txt start='^ATE0'
@@ -152,7 +174,7 @@ for script in Gsm Dialup; do
   done
 done
 
-echo "== CPU while a script waits 30 s for a modem that says nothing"
+phase "CPU while a script waits 30 s for a modem that says nothing"
 control silent
 t0=$(raw 'Bench\t+440000098\tcpu')
 first_received "$t0" '^ATE0' 30 >/dev/null
@@ -164,7 +186,7 @@ cpu=$(awk -v a="$c0" -v b="$c1" -v hz="$(getconf CLK_TCK)" 'BEGIN { print (b - a
 wait_last "Alert done." 60
 control talk
 
-echo "== burst of 1,000 datagrams during a delivery"
+phase "burst of 1,000 datagrams during a delivery"
 tellconfig current Dialup
 control answer-delay 0
 control connect-delay 3000
@@ -191,12 +213,13 @@ count=$(grep -c . <<<"$seen")
 gaps=$(awk 'NR > 1 && $1 != prev + 1 { g++ } { prev = $1 } END { print g + 0 }' <<<"$seen")
 lost=$(( 1000 - ${written:-0} + (${newest:-0} == 1000 ? 0 : 1000 - ${newest:-0}) + gaps ))
 
-echo "== resident memory after 10,000 log lines"
+phase "resident memory after 10,000 log lines"
 # So far about 2,350 lines; the rest as unknown recipients, two lines each.
 raw 'Bench\tNobody{n}\tmemory' 3850 >/dev/null
 wait_last "recipient:Nobody3850" 300
 rss10000=$(rss_kb "$pid")
 
+alive "$current"
 stop_server
 
 echo
