@@ -83,7 +83,7 @@ raw() {
   out=$(wine "$bin/tellconfig.exe" raw "$@" 2>&1 | tr -d '\r')
   case "$out" in
     "written "*) sed -e 's/.*first at \([0-9]*\).*/\1/' <<<"$out" ;;
-    *) fail "tellconfig raw: $out"; echo 0 ;;
+    *) fail "tellconfig raw: $out" >&2; echo 0 ;;
   esac
 }
 
@@ -95,7 +95,7 @@ first_received() {
     t=$(awk -v s="$1" -v p="$2" '$1 >= s && $2 == "R" && substr($0, index($0, "R ") + 2) ~ p \
       { print $1; exit }' "$timeline")
     [ -n "$t" ] && { echo "$t"; return 0; }
-    [ $SECONDS -ge $end ] && { fail "modem received nothing like '$2' in ${3}s"; echo 0; return 1; }
+    [ $SECONDS -ge $end ] && { fail "modem received nothing like '$2' in ${3}s" >&2; echo 0; return 1; }
     sleep 0.02
   done
 }
