@@ -117,7 +117,7 @@ maximum() { sort -n | tail -n 1; }
 server_process() {
   local p
   for p in $(pgrep -f 'tellistry\.exe'); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
       echo "$(awk '/^VmRSS:/ { print $2 }' "/proc/$p/status" 2>/dev/null) $p"
   done | sort -n | tail -n 1 | cut -d' ' -f2
 }
@@ -175,6 +175,7 @@ for script in Gsm Dialup; do
 done
 
 phase "CPU while a script waits 30 s for a modem that says nothing"
+tellconfig current Gsm
 control silent
 t0=$(raw 'Bench\t+440000098\tcpu')
 first_received "$t0" '^ATE0' 30 >/dev/null
