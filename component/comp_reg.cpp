@@ -202,7 +202,7 @@ HRESULT CCompReg::InvokeGetComponents(const ArgumentSlots& slots, const DISPPARA
   ArrayOut out[2];
   for (UINT parameter = 0; parameter < 2; ++parameter) {
     VARIANTARG* argument = slots.slot[slots.count - 1 - parameter];
-    if (FAILED(PrepareArrayOut(*argument, out[parameter]))) {
+    if (FAILED(CheckArrayOut(*argument, out[parameter]))) {
       if (puArgErr) *puArgErr = static_cast<UINT>(argument - params.rgvarg);
       return DISP_E_TYPEMISMATCH;
     }
@@ -219,23 +219,23 @@ HRESULT CCompReg::InvokeGetComponents(const ArgumentSlots& slots, const DISPPARA
 // parameter order, stopping at the first that cannot be.
 HRESULT CCompReg::InvokeWithStrings(DISPID member, const ArgumentSlots& slots,
                                     const DISPPARAMS& params, UINT* puArgErr) {
-  BSTR strings[kMaxArguments] = {};
+  OwnedBstr strings[kMaxArguments];
   for (UINT parameter = 0; parameter < slots.count; ++parameter) {
     VARIANTARG* argument = slots.slot[slots.count - 1 - parameter];
-    if (FAILED(CoerceToBstr(*argument, strings[parameter]))) {
-      if (puArgErr) *puArgErr = static_cast<UINT>(argument - params.rgvarg);
-      return DISP_E_TYPEMISMATCH;
-    }
+    const HRESULT hr = CoerceToBstr(*argument, strings[parameter]);
+    if (hr == DISP_E_TYPEMISMATCH && puArgErr)
+      *puArgErr = static_cast<UINT>(argument - params.rgvarg);
+    if (FAILED(hr)) return hr;
   }
   switch (member) {
     case kAttach:
-      return Attach(strings[0]);
+      return Attach(strings[0].Get());
     case kRegisterComponent:
-      return RegisterComponent(strings[0]);
+      return RegisterComponent(strings[0].Get());
     case kUnregisterComponent:
-      return UnregisterComponent(strings[0]);
+      return UnregisterComponent(strings[0].Get());
     default:
-      return PagoretMsg(strings[0], strings[1], strings[2]);
+      return PagoretMsg(strings[0].Get(), strings[1].Get(), strings[2].Get());
   }
 }
 

@@ -30,26 +30,29 @@ HRESULT ArrangeArguments(const DISPPARAMS& params, ArgumentSlots& slots, UINT* p
   return S_OK;
 }
 
-HRESULT CoerceToBstr(VARIANTARG& argument, BSTR& value) {
+bool OwnedBstr::CopyFrom(BSTR text) {
+  BSTR copy = text ? ::SysAllocStringLen(text, ::SysStringLen(text)) : nullptr;
+  if (text && !copy) return false;
+  ::SysFreeString(m_value);
+  m_value = copy;
+  return true;
+}
+
+HRESULT CoerceToBstr(VARIANTARG& argument, OwnedBstr& value) {
   VARIANT* target = &argument;
   if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) target = V_VARIANTREF(&argument);
   if (!target || (V_VT(target) & VT_BYREF)) return DISP_E_TYPEMISMATCH;
-  // A string is used where it is: one variable passed for several parameters
-  // must not have its string freed by a later conversion.
-  if (V_VT(target) == VT_BSTR) {
-    value = V_BSTR(target);
-    return S_OK;
+  if (V_VT(target) != VT_BSTR) {
+    VARIANT converted;
+    ::VariantInit(&converted);
+    if (FAILED(::VariantChangeType(&converted, target, 0, VT_BSTR))) return DISP_E_TYPEMISMATCH;
+    ::VariantClear(target);
+    *target = converted;
   }
-  VARIANT converted;
-  ::VariantInit(&converted);
-  if (FAILED(::VariantChangeType(&converted, target, 0, VT_BSTR))) return DISP_E_TYPEMISMATCH;
-  ::VariantClear(target);
-  *target = converted;
-  value = V_BSTR(target);
-  return S_OK;
+  return value.CopyFrom(V_BSTR(target)) ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT PrepareArrayOut(VARIANTARG& argument, ArrayOut& out) {
+HRESULT CheckArrayOut(const VARIANTARG& argument, ArrayOut& out) {
   out = ArrayOut{};
   if (V_VT(&argument) == (VT_BYREF | VT_ARRAY | VT_BSTR) && V_ARRAYREF(&argument)) {
     out.array = V_ARRAYREF(&argument);
@@ -57,7 +60,6 @@ HRESULT PrepareArrayOut(VARIANTARG& argument, ArrayOut& out) {
   }
   if (V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument)) {
     out.variant = V_VARIANTREF(&argument);
-    ::VariantClear(out.variant);
     return S_OK;
   }
   return DISP_E_TYPEMISMATCH;
@@ -65,9 +67,11 @@ HRESULT PrepareArrayOut(VARIANTARG& argument, ArrayOut& out) {
 
 void StoreArray(const ArrayOut& out, SAFEARRAY* array) {
   if (out.array) {
+    if (*out.array) ::SafeArrayDestroy(*out.array);
     *out.array = array;
     return;
   }
+  ::VariantClear(out.variant);
   V_VT(out.variant) = VT_ARRAY | VT_BSTR;
   V_ARRAY(out.variant) = array;
 }

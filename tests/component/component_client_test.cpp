@@ -182,6 +182,7 @@ TEST_F(ScriptClient, VBScriptRaisesAlertsByProgId) {
       "\t\t",
       "VBScript\tAdmins\tbefore",
       "VBScript\tAdmins\t42",
+      "Victim42\tAdmins\tspoilt",
       "VBScript\tAdmins\tlast",
   };
   EXPECT_EQ(Alerts(), expected);

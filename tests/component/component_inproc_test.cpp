@@ -416,6 +416,34 @@ TEST_F(ComponentTest, GetComponentsListsNoClass) {
   EXPECT_EQ(argErr, 1u);
 }
 
+// Nothing changes before every argument is checked, and what a by-reference
+// argument held is freed when an array replaces it (o.GetComponents a, a).
+TEST_F(ComponentTest, GetComponentsReplacesWhatItsArgumentsHeld) {
+  Outer held;  // its count shows whether the array holding it was freed
+  SAFEARRAY* old = ::SafeArrayCreateVector(VT_UNKNOWN, 0, 1);
+  LONG index = 0;
+  ASSERT_EQ(::SafeArrayPutElement(old, &index, static_cast<IUnknown*>(&held)), S_OK);
+  Variant shared;
+  V_VT(&shared) = VT_ARRAY | VT_UNKNOWN;
+  V_ARRAY(&shared) = old;
+  Variant args[2];
+  args[1].vt = VT_BYREF | VT_VARIANT;
+  args[1].pvarVal = &shared;
+  V_VT(&args[0]) = VT_I4;
+  UINT argErr = 99;
+  EXPECT_EQ(Call(4, args, 2, &argErr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 0u);
+  EXPECT_EQ(V_VT(&shared), VT_ARRAY | VT_UNKNOWN) << "the first argument was changed";
+  EXPECT_EQ(held.refs, 2u);
+
+  args[0].vt = VT_BYREF | VT_VARIANT;
+  args[0].pvarVal = &shared;
+  EXPECT_EQ(Call(4, args, 2), S_OK);
+  EXPECT_EQ(held.refs, 1u) << "the array the variable held was not freed";
+  EXPECT_EQ(V_VT(&shared), VT_ARRAY | VT_BSTR);
+  args[0].vt = args[1].vt = VT_EMPTY;
+}
+
 TEST_F(ComponentTest, TypeInformationComesFromTheLibraryItself) {
   UINT count = 9;
   EXPECT_EQ(m_object->GetTypeInfoCount(&count), S_OK);

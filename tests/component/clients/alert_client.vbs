@@ -13,6 +13,13 @@ Sub Check(condition, code, what)
   End If
 End Sub
 
+Class Spoiler
+  Public Default Property Get Value
+    victim = Empty
+    Value = "spoilt"
+  End Property
+End Class
+
 Dim pagoret, number
 Set pagoret = CreateObject("CCompReg.CCompReg")
 Check Err.Number = 0, 2, "cannot create CCompReg.CCompReg"
@@ -34,6 +41,15 @@ Check TypeName(number) = "String", 8, "the variable should now hold a string"
 pagoret.PagoretMsg "VBScript", "Admins", Null
 Check Err.Number <> 0, 9, "Null should be refused"
 Err.Clear
+
+' An object argument runs our code while the component converts it: here
+' its default property empties the variable passed as the first argument.
+Dim victim, spoiler
+victim = "Victim" & number
+Set spoiler = New Spoiler
+pagoret.PagoretMsg victim, "Admins", spoiler
+Check Err.Number = 0, 12, "object argument failed"
+Check IsEmpty(victim), 13, "the default property did not run"
 
 Set pagoret = CreateObject("CCompReg.CCompReg.1")
 Check Err.Number = 0, 10, "cannot create CCompReg.CCompReg.1"
