@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the alert server under Wine: builds what is missing or stale, starts
-# the simulated GSM modem on COM2 and tellistry.exe in the project's Wine
-# prefix (build/native/wine/prefix), raises a sample alert and shows what the
-# modem received and what the log says, then waits until the server ends
-# through Exit, or until Ctrl-C (which ends it and cleans up).
+# the simulated GSM modem on COM2 and tellistry.exe in a Wine prefix of its
+# own (build/run/wine/prefix; never the tests' one, so a test run and this
+# script never stop each other's Xvfb or wineserver), raises a sample alert
+# and shows what the modem received and what the log says, then waits until
+# the server ends through Exit, or until Ctrl-C (which ends it and cleans up).
 # On the first run the prefix gets a sample configuration: the SMS entry
 # "Simulated GSM modem" (COM2, the GSM sample script), the ID "Tellistry",
 # the group "Admins" and its user "Operator" (+15550100).
@@ -16,7 +17,7 @@ cd "$top"
 "$top/scripts/setup.sh" || exit 1
 "$top/scripts/build.sh" || exit 1
 
-export TELLISTRY_WINE_DIR=$top/build/native/wine
+export TELLISTRY_WINE_DIR=$top/build/run/wine
 harness=$top/tests/harness/wine.sh
 bin=$top/build/win/bin
 user_display=${DISPLAY:-}
@@ -54,7 +55,7 @@ cleanup() {
 trap cleanup INT TERM EXIT
 
 quiet() { "$@" >>"$TELLISTRY_WINE_DIR/run.log" 2>&1 </dev/null; }
-for _ in $(seq 100); do [ -f "$modem_dir/ready" ] && break; sleep 0.1; done
+for _ in $(seq 600); do [ -f "$modem_dir/ready" ] && break; sleep 0.1; done
 [ -f "$modem_dir/ready" ] || { echo "The modem simulator did not start:"; cat "$TELLISTRY_WINE_DIR/modemsim.log"; exit 1; }
 
 if [ ! -f "$WINEPREFIX/.tellistry-sample" ]; then

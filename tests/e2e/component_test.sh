@@ -14,8 +14,7 @@ wine cscript //nologo "$(winpath "$src/tests/e2e/vbscript_alert.vbs")" >>"$work/
   || fail "the VBScript client failed"
 wait_count 'send to +444444 OK' 1 60
 expect_line "INFO: Alert for Dee"
-grep -qF ':(From Nightly) raised from VBScript' "$MODEMSIM_DIR/received" \
-  && pass "the modem got the VBScript alert" || fail "modem got: $(received)"
+expect_received ':(From Nightly) raised from VBScript' 1 "the modem got the VBScript alert"
 
 stop_server
 finish

@@ -2,6 +2,7 @@
 # inside the Wine harness (WINEPREFIX, DISPLAY set) and, where a modem is
 # needed, inside tests/harness/modem_line.sh (MODEMSIM_DIR, MODEMSIM_COM).
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/poll.sh"
 bin=${TELLISTRY_WIN_BIN:?}
 src=${TELLISTRY_SOURCE:?}
 work=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")
@@ -25,14 +26,23 @@ wait_count() {
   while :; do
     n=$(log_lines | grep -cF -- "$1")
     [ "$n" -ge "$2" ] && return 0
-    [ $SECONDS -ge $end ] && { fail "waited ${3}s for $2 line(s) with '$1', saw $n"; return 1; }
+    if [ $SECONDS -ge $end ]; then
+      fail "waited ${3}s for $2 line(s) with '$1', saw $n; the log:"
+      log_lines
+      return 1
+    fi
     sleep 0.5
   done
 }
 
-# expect_line TEXT: some log line is exactly TEXT (level prefix included).
+# expect_line TEXT: some log line is (or soon becomes) exactly TEXT, level
+# prefix included.
+has_line() { log_lines | grep -qxF -- "$1"; }
 expect_line() {
-  if log_lines | grep -qxF -- "$1"; then pass "log: $1"; else fail "no log line '$1'"; fi
+  if poll 30 has_line "$1"; then pass "log: $1"; else
+    fail "no log line '$1'; the log:"
+    log_lines
+  fi
 }
 
 # received: what the modem got so far, control bytes shown as od -c does.
@@ -40,19 +50,42 @@ received() { od -An -c -v "$MODEMSIM_DIR/received" | tr -s ' \n' ' '; }
 received_raw() { cat "$MODEMSIM_DIR/received"; }
 clear_received() { : >"$MODEMSIM_DIR/received"; }
 
+# expect_received TEXT [N [WHAT]]: the modem receives TEXT (fixed string)
+# exactly N times (default 1); what the line has sent may still be on its way
+# when the server logs its delivery.
+received_count() { grep -aoF -- "$1" "$MODEMSIM_DIR/received" | wc -l; }
+received_at_least() { [ "$(received_count "$1")" -ge "$2" ]; }
+expect_received() {
+  local n=${2:-1} what=${3:-"modem got '$1'"}
+  poll 30 received_at_least "$1" "$n"
+  if [ "$(received_count "$1")" -eq "$n" ]; then pass "$what"; else
+    fail "$what: $(received_count "$1") of $n; the modem got: $(received)"
+  fi
+}
+
+# control COMMAND: a modem simulator command, done when the simulator's ready
+# file counts it.
+controls_sent=0
+controls_done() { [ "$(cut -d' ' -f1 "$MODEMSIM_DIR/ready" 2>/dev/null)" -ge "$controls_sent" ] 2>/dev/null; }
+control() {
+  echo "$1" >"$MODEMSIM_DIR/control"
+  controls_sent=$((controls_sent + 1))
+  poll 30 controls_done || fail "the modem simulator did not take '$1'"
+}
+
 start_server() {
   # Output to a file: Wine's helpers must not hold the test's pipe.
   wine "$bin/tellistry.exe" >"$work/server.log" 2>&1 </dev/null &
   server_pid=$!
-  driver wait-main 60000 >/dev/null || { fail "no main window"; return 1; }
-  wait_count "Welcome to Tellistry" 1 30
+  driver wait-main 120000 >/dev/null || { fail "no main window"; return 1; }
+  wait_count "Welcome to Tellistry" 1 60
 }
 
 stop_server() {
   [ -n "$server_pid" ] || return 0
   driver command 1002 >/dev/null
-  driver answer yes 20000 >/dev/null || fail "no Exit question"
-  driver wait-gone 30000 >/dev/null || fail "server did not end"
+  driver answer yes 60000 >/dev/null || fail "no Exit question"
+  driver wait-gone 60000 >/dev/null || fail "server did not end"
   wait "$server_pid" 2>/dev/null
   server_pid=
 }

@@ -6,7 +6,6 @@
 . "$(dirname "$0")/e2e_lib.sh"
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
 
-control() { echo "$1" >"$MODEMSIM_DIR/control"; }
 # CPU clock ticks (user + system) of the server's process (wine execs the
 # program in the process it was started as).
 server_cpu() { awk '{print $14 + $15}' "/proc/$server_pid/stat"; }
@@ -24,9 +23,9 @@ wait_count "Failed to send alert" 1 90
 cpu1=$(server_cpu); t1=$(date +%s.%N)
 expect_line "WARNING: Timed out waiting for CONNECT"
 expect_line "ERROR: Failed to send alert: Please check application settings and modem connection"
-got=$(received_raw)
-grep -qF 'ATD 0800123' <<<"$got" && pass "dialled" || fail "no dial: $(received)"
-grep -qF 'ATH' <<<"$got" && fail "hung up after a failure" || pass "nothing sent after the failure"
+expect_received 'ATD 0800123' 1 "dialled"
+grep -qF 'ATH' "$MODEMSIM_DIR/received" && fail "hung up after a failure" \
+  || pass "nothing sent after the failure"
 hz=$(getconf CLK_TCK)
 awk -v c=$((cpu1 - cpu0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
   s = c / hz; w = t1 - t0
@@ -36,18 +35,16 @@ echo "== the modem vanishes mid-script, then comes back"
 control talk
 clear_received
 raise Ops Dee "second"
-for _ in $(seq 100); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
+poll 60 received_at_least 'ATD' 1 || fail "the second alert did not dial"
 control vanish
 wait_count "Failed to send alert" 2 90
 [ "$(log_lines | grep -c 'Timed out waiting for CONNECT')" -eq 2 ] && pass "timed out again" \
   || fail "no second time-out"
 control back
-sleep 1
 clear_received
 raise Ops Dee "third"
 wait_count 'send to +444444 OK' 1 90
-grep -qF ':(From Ops) third' "$MODEMSIM_DIR/received" \
-  && pass "delivered once the modem is back" || fail "after back: $(received)"
+expect_received ':(From Ops) third' 1 "delivered once the modem is back"
 
 stop_server
 finish

@@ -8,6 +8,7 @@
 # Returns the command's exit code; 1 when the simulator does not start.
 # Needs WINEPREFIX (the harness sets it) and TELLISTRY_NATIVE_BIN or MODEMSIM.
 set -u
+. "$(dirname "$0")/poll.sh"
 sim=${MODEMSIM:-${TELLISTRY_NATIVE_BIN:-}/tools/modemsim/modemsim}
 args=()
 com=
@@ -32,11 +33,8 @@ stop_sim() {
 trap stop_sim EXIT
 trap 'exit 143' TERM INT HUP
 
-for _ in $(seq 200); do
-  [ -f "$dir/ready" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.05
-done
+started() { [ -f "$dir/ready" ] || ! kill -0 "$pid" 2>/dev/null; }
+poll 60 started
 [ -f "$dir/ready" ] || { echo "modemsim did not start"; exit 1; }
 
 export MODEMSIM_DIR=$dir MODEMSIM_COM=$com

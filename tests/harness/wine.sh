@@ -9,6 +9,7 @@
 # behind; setup clears it, so running twice in a row always works.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/poll.sh"
 dir=${TELLISTRY_WINE_DIR:-$here/../../build/native/wine}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
@@ -38,11 +39,7 @@ start_xvfb() {
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display.fd" \
     >"$dir/xvfb.log" 2>&1 &
   echo $! >"$dir/xvfb.pid"
-  for _ in $(seq 100); do
-    [ -s "$dir/display.fd" ] && break
-    sleep 0.1
-  done
-  [ -s "$dir/display.fd" ] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; return 1; }
+  poll 120 test -s "$dir/display.fd" || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; return 1; }
   tr -dc '0-9' <"$dir/display.fd" >"$dir/display"
   load_display
 }
