@@ -47,7 +47,8 @@ class Simulator {
     for (auto& o : options) argv.push_back(o.data());
     argv.push_back(nullptr);
     if (::posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) m_pid = -1;
-    for (int i = 0; i < 200 && !fs::exists(Dir() / "ready"); ++i) std::this_thread::sleep_for(10ms);
+    // Generous bounds throughout: a busy machine can be slow to start anything.
+    for (int i = 0; i < 3000 && !fs::exists(Dir() / "ready"); ++i) std::this_thread::sleep_for(10ms);
     m_line = ::open((m_top / "prefix/dosdevices/com9").c_str(), O_RDWR | O_NOCTTY);
     termios raw{};
     ::tcgetattr(m_line, &raw);
@@ -67,11 +68,11 @@ class Simulator {
     m_line = -1;
   }
   // Writes the bytes, then collects the answer until it ends with `until`
-  // (hang guard 5 s).
+  // (hang guard 30 s).
   std::string Say(const std::string& bytes, const std::string& until) {
     if (!bytes.empty() && ::write(m_line, bytes.data(), bytes.size()) < 0) return "write failed";
     std::string heard;
-    for (auto end = std::chrono::steady_clock::now() + 5s;
+    for (auto end = std::chrono::steady_clock::now() + 30s;
          !heard.ends_with(until) && std::chrono::steady_clock::now() < end;) {
       pollfd fd{m_line, POLLIN, 0};
       char chunk[256];
@@ -86,7 +87,7 @@ class Simulator {
   void Control(const std::string& command) {
     const std::string before = ReadFile(Dir() / "ready");
     std::ofstream(Dir() / "control") << command << "\n";
-    for (int i = 0; i < 200 && ReadFile(Dir() / "ready") == before; ++i)
+    for (int i = 0; i < 3000 && ReadFile(Dir() / "ready") == before; ++i)
       std::this_thread::sleep_for(10ms);
   }
   double CpuSeconds() const {
