@@ -44,8 +44,19 @@ start_xvfb() {
   load_display
 }
 
+# The Wine that made a prefix: once wine32 is installed, the launcher runs
+# everything through the 32-bit loader, which cannot start in a prefix made
+# without it (and the reverse), so such a prefix is made afresh.
+wine_identity() {
+  local loader=win64
+  [ -x /usr/lib/wine/wine ] && loader=wow64
+  echo "$(wine --version 2>/dev/null) $loader"
+}
+
 make_prefix() {
-  [ -f "$WINEPREFIX/.tellistry-ready" ] && return 0
+  local identity
+  identity=$(wine_identity)
+  [ "$(cat "$WINEPREFIX/.tellistry-ready" 2>/dev/null)" = "$identity" ] && return 0
   rm -rf "$WINEPREFIX"
   echo "creating Wine prefix $WINEPREFIX" >&2
   wineboot -i >"$dir/wineboot.log" 2>&1
@@ -53,7 +64,7 @@ make_prefix() {
   # Without a window manager every unmanaged window close costs seconds.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wineserver -w
-  touch "$WINEPREFIX/.tellistry-ready"
+  echo "$identity" >"$WINEPREFIX/.tellistry-ready"
 }
 
 # Runs a command with its output going to a file, then shows the file.
