@@ -5,6 +5,7 @@
 # asked HTML Help for (Wine's htmlhelp trace), and the window by its
 # contents tree.
 set -u
+. "$(dirname "$0")/../harness/poll.sh"
 bin=$TELLISTRY_WIN_BIN
 trace=$(mktemp "${TMPDIR:-/tmp}/help_test.XXXXXX")
 drive() { wine "$bin/guidriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
@@ -18,22 +19,18 @@ fail() {
 
 WINEDEBUG=-all,trace+htmlhelp wine "$bin/tellistry.exe" >/dev/null 2>"$trace" &
 server=$!
-drive wait-main 60000 || fail "no main window"
+drive wait-main 120000 || fail "no main window"
 
-# Waits until the program has asked for LOCATION with COMMAND.
-asked() {
-  local wanted="TELLISTRY.CHM$1\", command=$2,"
-  for _ in $(seq 100); do
-    grep -aF "HtmlHelpW" "$trace" | grep -qF "$wanted" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# Whether the program has asked for LOCATION with COMMAND.
+asked() { grep -aF "HtmlHelpW" "$trace" | grep -qF "TELLISTRY.CHM$1\", command=$2,"; }
+about_open() { drive dialog-text "About Tellistry" 1001 0 >/dev/null; }
+about_closed() { ! about_open; }
+ended() { ! kill -0 "$server" 2>/dev/null; }
 check_help() {  # ID LOCATION COMMAND
   : >"$trace"
   drive command "$1" || fail "help command $1"
-  asked "$2" "$3" || fail "command $1 did not ask for $2 with $3: $(grep -a HtmlHelpW "$trace")"
-  contents=$(drive help-window 10000 | grep contents) || fail "command $1: no help window"
+  poll 60 asked "$2" "$3" || fail "command $1 did not ask for $2 with $3: $(grep -a HtmlHelpW "$trace")"
+  contents=$(drive help-window 60000 | grep contents) || fail "command $1: no help window"
   [ "${contents#contents }" -ge 5 ] || fail "command $1: contents tree has $contents"
 }
 check_help 57670 "" HH_DISPLAY_TOC
@@ -44,17 +41,15 @@ check_help 32808 "::/csupport.htm" HH_DISPLAY_TOPIC
 
 # About Tellistry...: the version line of the real program file.
 drive command 57664 || fail "about command"
-version=$(drive dialog-text "About Tellistry" 1001 10000) || fail "no About box"
+version=$(drive dialog-text "About Tellistry" 1001 60000) || fail "no About box"
 [ "$version" = "Version 1.0" ] || fail "version line: $version"
 [ "$(drive dialog-text "About Tellistry" 1017 1000)" = "Tellistry Help" ] || fail "help link text"
 drive dialog-click "About Tellistry" 1 || fail "close button"
-for _ in $(seq 100); do drive dialog-text "About Tellistry" 1001 0 >/dev/null || break; sleep 0.1; done
-drive dialog-text "About Tellistry" 1001 0 >/dev/null && fail "About box still open after Close"
+poll 60 about_closed || fail "About box still open after Close"
 
 drive command 1002 || fail "exit command"
-drive answer yes 10000 >/dev/null || fail "no question on Exit"
-drive wait-gone 15000 || fail "main window still there"
-for _ in $(seq 150); do kill -0 "$server" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$server" 2>/dev/null && fail "process still running"
+drive answer yes 60000 >/dev/null || fail "no question on Exit"
+drive wait-gone 60000 || fail "main window still there"
+poll 60 ended || fail "process still running"
 rm -f "$trace"
 echo "help test passed"
