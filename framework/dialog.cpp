@@ -30,12 +30,12 @@ void DataExchange::Control(int id, Window& control) {
   if (!control.Handle()) control.Subclass(Item(id));
 }
 
+void DataExchange::Control(int id, ControlView& view) { view.Attach(Item(id)); }
+
 void DataExchange::Fail(int id) {
   if (m_failed) return;  // the first faulty field keeps the focus
   m_failed = true;
-  HWND item = Item(id);
-  ::SendMessageA(m_dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
-  ::SendMessageA(item, EM_SETSEL, 0, -1);
+  m_dialog.SelectField(id);
 }
 
 INT_PTR Dialog::DoModal() {
@@ -49,6 +49,12 @@ bool Dialog::UpdateData(bool saving) {
   return !dx.Failed();
 }
 
+void Dialog::SelectField(int id) {
+  HWND item = ::GetDlgItem(Handle(), id);
+  ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+  ::SendMessageA(item, EM_SETSEL, 0, -1);
+}
+
 BOOL Dialog::OnInitDialog() {
   UpdateData(false);
   return TRUE;
@@ -60,22 +66,34 @@ void Dialog::OnOK() {
 
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
+bool Dialog::OnCommand(int id, int code, HWND control) {
+  if (control && code != BN_CLICKED) return false;
+  if (id == IDOK) {
+    OnOK();
+    return true;
+  }
+  if (id == IDCANCEL) {
+    OnCancel();
+    return true;
+  }
+  return false;
+}
+
+bool Dialog::OnNotify(int, const NMHDR&, LRESULT&) { return false; }
+
 LRESULT Dialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       return OnInitDialog();
     case WM_COMMAND:
-      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) {
-          OnOK();
-          return 0;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-          OnCancel();
-          return 0;
-        }
-      }
+      if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
       break;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (OnNotify(static_cast<int>(header.idFrom), header, result)) return result;
+      break;
+    }
   }
   return DefaultProc(msg, wParam, lParam);
 }

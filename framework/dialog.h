@@ -18,6 +18,7 @@
 
 #include <string>
 
+#include "framework/controls.h"
 #include "framework/window.h"
 
 namespace framework {
@@ -37,6 +38,8 @@ class DataExchange {
   void ComboIndex(int id, int& index);
   // Subclasses the control with `control` the first time.
   void Control(int id, Window& control);
+  // Binds a thin view to the control.
+  void Control(int id, ControlView& view);
   // Marks the exchange as failed: focuses the field and selects its text.
   void Fail(int id);
 
@@ -59,12 +62,20 @@ class Dialog : public Window {
 
   bool UpdateData(bool saving);
   void EndDialog(INT_PTR result) { ::EndDialog(Handle(), result); }
+  // Moves the keyboard focus to control `id` and selects its whole text.
+  void SelectField(int id);
 
  protected:
   virtual BOOL OnInitDialog();
   virtual void OnOK();
   virtual void OnCancel();
   virtual void DoDataExchange(DataExchange&) {}
+  // WM_COMMAND unpacked: control id, notification code and the control
+  // (null for menus and accelerators). True when handled; the default runs
+  // OnOK and OnCancel for IDOK and IDCANCEL.
+  virtual bool OnCommand(int id, int code, HWND control);
+  // WM_NOTIFY from control `id`; true with `result` set when handled.
+  virtual bool OnNotify(int id, const NMHDR& header, LRESULT& result);
 
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // Unhandled dialog messages go back to the dialog manager.

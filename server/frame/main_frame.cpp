@@ -1,8 +1,13 @@
 #include "server/frame/main_frame.h"
 
+#include <utility>
+
 #include "common/handle.h"
 #include "framework/window.h"
 #include "server/extras/about_dlg.h"
+#include "server/directory/address_book_dialogs.h"
+#include "server/directory/settings_dialogs.h"
+#include "server/directory/sms_entries.h"
 #include "server/intake/alert_dispatch.h"
 #include "server/log/activity_log.h"
 #include "server/log/log_entry.h"
@@ -103,8 +108,31 @@ bool CMainFrame::OnCommand(UINT id) {
       about.DoModal();
       return true;
     }
+    case ID_ADDRESS_BOOK:
+    case ID_MAINTAIN_SETTINGS:
+      OnMaintenanceDialog(id);
+      return true;
   }
   return false;
+}
+
+void CMainFrame::OnMaintenanceDialog(UINT id) {
+  // A delivery's pauses pump messages: a modal dialog opened inside one
+  // would hold the delivery (and its port) for as long as it stays open.
+  // It opens when the dispatch ends instead.
+  if (m_bDispatching) {
+    m_nPendingDialog = id;
+    return;
+  }
+  // A confirmed Exit from the tray may destroy this window (and object)
+  // while the dialog runs: nothing after DoModal touches a member.
+  if (id == ID_ADDRESS_BOOK) {
+    CAddressBook(Handle()).DoModal();
+    return;
+  }
+  CMaintainSettings dialog(Handle());
+  if (dialog.DoModal() == IDOK)
+    directory::SaveAppSettings({dialog.m_strId, dialog.m_strCurrentEntry, dialog.m_strFooter});
 }
 
 void CMainFrame::OnExit() {
@@ -133,7 +161,12 @@ LRESULT CMainFrame::OnAlertMessage() {
   std::string text;
   while (!m_bExitPending && m_alerts.Pop(text)) intake::DispatchAlert(text, m_bExitPending);
   m_bDispatching = 0;
-  if (m_bExitPending) DestroyWindow();  // deletes this object: nothing after it
+  if (m_bExitPending) {
+    DestroyWindow();  // deletes this object: nothing after it
+    return 0;
+  }
+  if (m_nPendingDialog)
+    ::PostMessageA(Handle(), WM_COMMAND, std::exchange(m_nPendingDialog, 0), 0);
   return 0;
 }
 

@@ -45,6 +45,8 @@ class CMainFrame : public framework::FrameWindow {
   void OnSize(WPARAM type, int width, int height);
   bool OnCommand(UINT id);
   void OnExit();
+  // The address book and settings dialogs (command 129 or 1000).
+  void OnMaintenanceDialog(UINT id);
   void CloseWhenIdle();
   LRESULT OnLogMessage();
   LRESULT OnTrayNotify(LPARAM mouseMessage);
@@ -57,6 +59,7 @@ class CMainFrame : public framework::FrameWindow {
   // Exit confirmed during a dispatch. User-interface thread only: set by a
   // message that a delivery's pump handles, read by the running delivery.
   bool m_bExitPending = false;
+  UINT m_nPendingDialog = 0;  // dialog command chosen during a dispatch
   intake::AlertQueue m_alerts;
   intake::MailslotListener m_listener;
   DWORD m_listenerError = 0;

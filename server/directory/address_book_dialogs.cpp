@@ -1,0 +1,202 @@
+#include "server/directory/address_book_dialogs.h"
+
+#include <string>
+
+#include "common/trim.h"
+#include "framework/app.h"
+#include "framework/window.h"
+#include "server/directory/address_book.h"
+#include "server/directory/names.h"
+#include "server/directory/phone_number.h"
+#include "server/res/resource_ids.h"
+
+namespace {
+
+enum UserColumn { kUserName, kUserNumber, kUserGroup, kUserDescription };
+enum GroupColumn { kGroupName, kGroupDescription };
+
+}  // namespace
+
+CAddressBook::CAddressBook(HWND parent) : Dialog(IDD_ADDRESS_BOOK, parent) {}
+
+void CAddressBook::DoDataExchange(framework::DataExchange& dx) {
+  dx.Control(IDC_USERS_LIST, m_lstUsers);
+  dx.Control(IDC_GROUPS_LIST, m_lstGroups);
+}
+
+BOOL CAddressBook::OnInitDialog() {
+  Dialog::OnInitDialog();
+  m_lstUsers.InsertColumn(kUserName, "Name", LVCFMT_LEFT, 100);
+  m_lstUsers.InsertColumn(kUserNumber, "Number", LVCFMT_RIGHT, 100);
+  m_lstUsers.InsertColumn(kUserGroup, "Group", LVCFMT_LEFT, 100);
+  m_lstUsers.InsertColumn(kUserDescription, "Description", LVCFMT_LEFT, 300);
+  m_lstGroups.InsertColumn(kGroupName, "Name", LVCFMT_LEFT, 100);
+  m_lstGroups.InsertColumn(kGroupDescription, "Description", LVCFMT_LEFT, 600);
+  RefreshLists();
+  return TRUE;
+}
+
+bool CAddressBook::OnCommand(int id, int code, HWND control) {
+  if (control && code == BN_CLICKED) {
+    switch (id) {
+      case IDC_ADD_USER: AddUser(); return true;
+      case IDC_EDIT_USER: EditUser(); return true;
+      case IDC_DELETE_USER: DeleteUser(); return true;
+      case IDC_ADD_GROUP: AddGroup(); return true;
+      case IDC_EDIT_GROUP: EditGroup(); return true;
+      case IDC_DELETE_GROUP: DeleteGroup(); return true;
+    }
+  }
+  return Dialog::OnCommand(id, code, control);
+}
+
+bool CAddressBook::OnNotify(int id, const NMHDR& header, LRESULT& result) {
+  if (header.code != NM_DBLCLK) return false;
+  if (id == IDC_USERS_LIST)
+    EditUser();
+  else if (id == IDC_GROUPS_LIST)
+    EditGroup();
+  else
+    return false;
+  result = 0;
+  return true;
+}
+
+void CAddressBook::RefreshLists() {
+  m_lstUsers.DeleteAllItems();
+  m_lstGroups.DeleteAllItems();
+  const auto users = directory::LoadUsers();
+  for (int i = 0; i < static_cast<int>(users.size()); ++i) {
+    const int item = m_lstUsers.InsertItem(users[i].Name, i);
+    m_lstUsers.SetItemText(item, kUserNumber, users[i].Number);
+    m_lstUsers.SetItemText(item, kUserGroup, users[i].Group);
+    m_lstUsers.SetItemText(item, kUserDescription, users[i].Description);
+  }
+  const auto groups = directory::LoadGroups();
+  for (int i = 0; i < static_cast<int>(groups.size()); ++i) {
+    const int item = m_lstGroups.InsertItem(groups[i].Name, i);
+    m_lstGroups.SetItemText(item, kGroupDescription, groups[i].Description);
+  }
+}
+
+bool CAddressBook::Confirm(UINT questionId) {
+  const std::string question = framework::LoadResourceString(questionId);
+  return ::MessageBoxA(Handle(), question.c_str(), framework::App::Instance()->AppName().c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CAddressBook::AddUser() {
+  CAddUser dialog(Handle());
+  if (dialog.DoModal() != IDOK) return;
+  directory::AddUser({dialog.m_strName, dialog.m_strDescription, dialog.m_strNumber,
+                      dialog.m_strGroup});
+  RefreshLists();
+}
+
+void CAddressBook::EditUser() {
+  const int item = m_lstUsers.FirstSelected();
+  if (item < 0) return;
+  const int index = static_cast<int>(m_lstUsers.ItemData(item));
+  const auto user = directory::LoadUser(index);
+  if (!user) return;
+  CAddUser dialog(Handle());
+  dialog.m_strName = user->Name;
+  dialog.m_strDescription = user->Description;
+  dialog.m_strNumber = user->Number;
+  dialog.m_strGroup = user->Group;
+  dialog.m_bEdit = true;
+  if (dialog.DoModal() != IDOK) return;
+  directory::UpdateUser(index, {dialog.m_strName, dialog.m_strDescription, dialog.m_strNumber,
+                                dialog.m_strGroup});
+  RefreshLists();
+}
+
+void CAddressBook::DeleteUser() {
+  const int item = m_lstUsers.FirstSelected();
+  if (item < 0 || !Confirm(IDS_DELETE_USER)) return;
+  const int index = static_cast<int>(m_lstUsers.ItemData(item));
+  m_lstUsers.DeleteItem(item);
+  directory::DeleteUser(index);
+  RefreshLists();
+}
+
+void CAddressBook::AddGroup() {
+  CAddGroup dialog(Handle());
+  if (dialog.DoModal() != IDOK) return;
+  directory::AddGroup({dialog.m_strName, dialog.m_strDescription});
+  RefreshLists();
+}
+
+void CAddressBook::EditGroup() {
+  const int item = m_lstGroups.FirstSelected();
+  if (item < 0) return;
+  const int index = static_cast<int>(m_lstGroups.ItemData(item));
+  const auto group = directory::LoadGroup(index);
+  if (!group) return;
+  CAddGroup dialog(Handle());
+  dialog.m_strName = group->Name;
+  dialog.m_strDescription = group->Description;
+  dialog.m_bEdit = true;
+  if (dialog.DoModal() != IDOK) return;
+  // Carries a changed name to the group's users as well.
+  directory::UpdateGroup(index, {dialog.m_strName, dialog.m_strDescription});
+  RefreshLists();
+}
+
+void CAddressBook::DeleteGroup() {
+  const int item = m_lstGroups.FirstSelected();
+  if (item < 0 || !Confirm(IDS_DELETE_GROUP)) return;
+  const int index = static_cast<int>(m_lstGroups.ItemData(item));
+  m_lstGroups.DeleteItem(item);
+  directory::DeleteGroup(index);  // its users get "<none>"
+  RefreshLists();
+}
+
+CAddUser::CAddUser(HWND parent) : Dialog(IDD_ADD_USER, parent), m_strGroup(directory::kNoGroup) {}
+
+void CAddUser::DoDataExchange(framework::DataExchange& dx) {
+  dx.Control(IDC_USER_GROUP, m_cbGroup);
+  dx.Text(IDC_RECORD_NAME, m_strName);
+  dx.Text(IDC_RECORD_DESCRIPTION, m_strDescription);
+  dx.Text(IDC_USER_NUMBER, m_strNumber);
+  if (!dx.Saving()) return;
+  m_strNumber = std::string(text::Trim(m_strNumber));
+  if (!directory::IsValidNumber(m_strNumber)) dx.Fail(IDC_USER_NUMBER);
+}
+
+BOOL CAddUser::OnInitDialog() {
+  Dialog::OnInitDialog();
+  // The box sorts; "<none>" is always offered, also without any group.
+  for (const auto& group : directory::LoadGroups()) m_cbGroup.AddString(group.Name);
+  m_cbGroup.AddString(directory::kNoGroup);
+  m_cbGroup.SetCurSel(0);
+  if (m_bEdit) {
+    ::SetWindowTextA(Handle(), "Edit User");
+    for (int i = 0; i < m_cbGroup.Count(); ++i) {
+      if (directory::NamesEqual(m_cbGroup.Text(i), m_strGroup)) {
+        m_cbGroup.SetCurSel(i);
+        break;
+      }
+    }
+  }
+  return TRUE;
+}
+
+void CAddUser::OnOK() {
+  if (!UpdateData(true)) return;  // the number field is focused, its text selected
+  m_strGroup = m_cbGroup.Text(m_cbGroup.CurSel());
+  EndDialog(IDOK);
+}
+
+CAddGroup::CAddGroup(HWND parent) : Dialog(IDD_ADD_GROUP, parent) {}
+
+void CAddGroup::DoDataExchange(framework::DataExchange& dx) {
+  dx.Text(IDC_RECORD_NAME, m_strName);
+  dx.Text(IDC_RECORD_DESCRIPTION, m_strDescription);
+}
+
+BOOL CAddGroup::OnInitDialog() {
+  Dialog::OnInitDialog();
+  if (m_bEdit) ::SetWindowTextA(Handle(), "Edit Group");
+  return TRUE;
+}
