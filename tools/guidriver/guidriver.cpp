@@ -4,6 +4,26 @@
 // Text goes to stdout, one item a line; on failure, what was seen goes to
 // stderr.
 //
+// Dialog commands (DLG: a dialog's caption; ID: a control id; ROW: a list
+// view row, 0 first, in the order shown; TEXT may hold \r \n \t \\ \xHH):
+//   dialog DLG MS       wait until the dialog is shown
+//   dialog-gone DLG MS  wait until it is gone
+//   set DLG ID TEXT     put TEXT into an edit control
+//   get DLG ID          print a control's text
+//   enabled DLG ID      print 1 or 0
+//   focus DLG           print the focused control's id and its selection
+//                       ("ID START END")
+//   click DLG ID        click a button
+//   combo DLG ID        print a combo box's items, the selected one with "*"
+//   pick DLG ID TEXT    select the combo box item TEXT (as the user does)
+//   rows DLG ID         print a list view's rows, columns joined by TAB,
+//                       selected rows with "*"
+//   select DLG ID ROW   make ROW the only selected row
+//   dblclick DLG ID ROW select ROW and double-click it
+//   question yes|no MS  wait for a Yes/No message box of the server and
+//                       answer it; prints its caption, then its text
+//   snap DLG FILE       save a picture of the dialog as a BMP file
+//
 // The main window is the top-level window titled "Tellistry" that holds the
 // log list (child id 1000). Texts of another process's controls are read
 // with the W messages, which Wine marshals across processes.
@@ -23,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include "common/escapes.h"
 #include "common/handle.h"
 
 namespace {
@@ -514,6 +535,324 @@ int Usage() {
   return 2;
 }
 
+// ---- Dialog commands ------------------------------------------------------
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+  return out;
+}
+
+bool IsDialogClass(HWND hwnd) {
+  char cls[64] = {};
+  ::GetClassNameA(hwnd, cls, sizeof cls);
+  return std::strcmp(cls, "#32770") == 0;
+}
+
+// A shown dialog of the server's process with this caption.
+HWND FindDialog(const std::string& caption) {
+  struct Search {
+    const std::string& caption;
+    DWORD pid = 0;
+    HWND found = nullptr;
+  } search{caption};
+  if (HWND main = FindMainWindow()) ::GetWindowThreadProcessId(main, &search.pid);
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if ((s->pid && pid != s->pid) || !::IsWindowVisible(hwnd) || !IsDialogClass(hwnd) ||
+            WindowText(hwnd) != s->caption)
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND DialogOrFail(const std::string& caption) {
+  HWND dialog = FindDialog(caption);
+  if (!dialog) std::fprintf(stderr, "guidriver: no dialog \"%s\"\n", caption.c_str());
+  return dialog;
+}
+
+HWND ControlOrFail(HWND dialog, const char* id) {
+  HWND control = ::GetDlgItem(dialog, std::atoi(id));
+  if (!control) std::fprintf(stderr, "guidriver: no control %s\n", id);
+  return control;
+}
+
+std::string ControlText(HWND control) {
+  const LRESULT length = Ask(control, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = Ask(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return Narrow(text);
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> items;
+  const LRESULT count = Ask(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = Ask(combo, CB_GETLBTEXTLEN, i, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT copied = Ask(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    items.push_back(Narrow(text));
+  }
+  return items;
+}
+
+// List-view messages carry pointers, which are not carried across
+// processes: their structures live in a buffer inside the server's process.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, SIZE_T size) : m_size(size) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    m_process = win::KernelHandle(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (m_process)
+      m_remote = static_cast<char*>(
+          ::VirtualAllocEx(m_process.Get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  }
+  ~RemoteBuffer() {
+    if (m_remote) ::VirtualFreeEx(m_process.Get(), m_remote, 0, MEM_RELEASE);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  explicit operator bool() const { return m_remote != nullptr; }
+  char* At(SIZE_T offset) const { return m_remote + offset; }
+  bool Write(SIZE_T offset, const void* data, SIZE_T size) const {
+    return offset + size <= m_size &&
+           ::WriteProcessMemory(m_process.Get(), m_remote + offset, data, size, nullptr);
+  }
+  bool Read(SIZE_T offset, void* data, SIZE_T size) const {
+    return offset + size <= m_size &&
+           ::ReadProcessMemory(m_process.Get(), m_remote + offset, data, size, nullptr);
+  }
+
+ private:
+  win::KernelHandle m_process;
+  char* m_remote = nullptr;
+  SIZE_T m_size;
+};
+
+constexpr SIZE_T kCellChars = 512;
+
+struct ListRow {
+  std::vector<std::string> cells;
+  bool selected = false;
+};
+
+std::vector<ListRow> ListRows(HWND list) {
+  std::vector<ListRow> rows;
+  RemoteBuffer buffer(list, sizeof(LVITEMW) + kCellChars * sizeof(wchar_t));
+  if (!buffer) return rows;
+  const LRESULT columns = Ask(reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0);
+  const LRESULT count = Ask(list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    ListRow row;
+    row.selected = (Ask(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    for (LRESULT column = 0; column < columns; ++column) {
+      LVITEMW item{};
+      item.iSubItem = static_cast<int>(column);
+      item.pszText = reinterpret_cast<wchar_t*>(buffer.At(sizeof item));
+      item.cchTextMax = kCellChars;
+      buffer.Write(0, &item, sizeof item);
+      const LRESULT length = Ask(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(buffer.At(0)));
+      std::wstring text(kCellChars, L'\0');
+      buffer.Read(sizeof item, text.data(), kCellChars * sizeof(wchar_t));
+      text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+      row.cells.push_back(Narrow(text));
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+bool SelectRow(HWND list, int row) {
+  RemoteBuffer buffer(list, sizeof(LVITEMW));
+  if (!buffer) return false;
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  buffer.Write(0, &item, sizeof item);
+  Ask(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(buffer.At(0)));
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  buffer.Write(0, &item, sizeof item);
+  return Ask(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(buffer.At(0))) != 0;
+}
+
+// As the mouse does it: the list view tells its dialog itself.
+bool DoubleClickRow(HWND list, int row) {
+  if (!SelectRow(list, row)) return false;
+  RemoteBuffer buffer(list, sizeof(RECT));
+  RECT rect{};
+  rect.left = LVIR_LABEL;
+  if (!buffer || !buffer.Write(0, &rect, sizeof rect) ||
+      !Ask(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(buffer.At(0))) ||
+      !buffer.Read(0, &rect, sizeof rect))
+    return false;
+  const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  return ::PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point) &&
+         ::PostMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+// A Yes/No message box shown by the server (owned by any of its windows).
+HWND FindQuestion() {
+  struct Search {
+    DWORD pid = 0;
+    HWND found = nullptr;
+  } search;
+  if (HWND main = FindMainWindow()) ::GetWindowThreadProcessId(main, &search.pid);
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if ((s->pid && pid != s->pid) || !IsDialogClass(hwnd) || !::GetDlgItem(hwnd, IDYES) ||
+            !::GetDlgItem(hwnd, 0xFFFF))
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool SaveWindowPicture(HWND window, const std::string& path) {
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  win::GdiObject<HBITMAP> bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  HGDIOBJ old = ::SelectObject(dc, bitmap.Get());
+  ::BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::GdiFlush();
+  const DWORD stride = ((width * 3 + 3) / 4) * 4, size = stride * height;
+  const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  BITMAPFILEHEADER file{0x4D42, headers + size, 0, 0, headers};
+  bool saved = false;
+  win::FileHandle out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (out) {
+    DWORD written = 0;
+    saved = ::WriteFile(out.Get(), &file, sizeof file, &written, nullptr) &&
+            ::WriteFile(out.Get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+            ::WriteFile(out.Get(), bits, size, &written, nullptr);
+  }
+  ::SelectObject(dc, old);
+  ::DeleteDC(dc);
+  ::ReleaseDC(nullptr, screen);
+  return saved;
+}
+
+// The dialog commands; -1 when `command` is not one of them.
+int DialogCommand(const std::string& command, int extra, char** args) {
+  if (command == "question" && extra == 2) {
+    const std::string answer = args[0];
+    if (answer != "yes" && answer != "no") return Usage();
+    HWND box = nullptr;
+    if (!WaitFor(Milliseconds(args[1]), [&] { return (box = FindQuestion()) != nullptr; })) return 1;
+    std::printf("%s\n%s\n", WindowText(box).c_str(), WindowText(::GetDlgItem(box, 0xFFFF)).c_str());
+    const int button = answer == "yes" ? IDYES : IDNO;
+    return ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(::GetDlgItem(box, button)))
+               ? 0
+               : 1;
+  }
+  if (command == "dialog" && extra == 2)
+    return WaitFor(Milliseconds(args[1]), [&] { return FindDialog(args[0]) != nullptr; }) ? 0 : 1;
+  if (command == "dialog-gone" && extra == 2)
+    return WaitFor(Milliseconds(args[1]), [&] { return FindDialog(args[0]) == nullptr; }) ? 0 : 1;
+
+  const bool known = (command == "set" && extra == 3) || (command == "get" && extra == 2) ||
+                     (command == "enabled" && extra == 2) || (command == "focus" && extra == 1) ||
+                     (command == "click" && extra == 2) || (command == "combo" && extra == 2) ||
+                     (command == "pick" && extra == 3) || (command == "rows" && extra == 2) ||
+                     (command == "select" && extra == 3) || (command == "dblclick" && extra == 3) ||
+                     (command == "snap" && extra == 2);
+  if (!known) return -1;
+  HWND dialog = DialogOrFail(args[0]);
+  if (!dialog) return 1;
+  if (command == "focus") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info)) return 1;
+    const LRESULT selection = Ask(info.hwndFocus, EM_GETSEL, 0, 0);
+    std::printf("%d %d %d\n", ::GetDlgCtrlID(info.hwndFocus), LOWORD(selection), HIWORD(selection));
+    return 0;
+  }
+  if (command == "snap") return SaveWindowPicture(dialog, args[1]) ? 0 : 1;
+  HWND control = ControlOrFail(dialog, args[1]);
+  if (!control) return 1;
+  if (command == "set") {
+    const auto text = text::DecodeEscapes(args[2]);
+    if (!text) return Usage();
+    const std::wstring wide = Widen(*text);
+    return Ask(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) ? 0 : 1;
+  }
+  if (command == "get") {
+    std::printf("%s\n", ControlText(control).c_str());
+    return 0;
+  }
+  if (command == "enabled") {
+    std::printf("%d\n", ::IsWindowEnabled(control) ? 1 : 0);
+    return 0;
+  }
+  if (command == "click")
+    return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                          reinterpret_cast<LPARAM>(control))
+               ? 0
+               : 1;
+  if (command == "combo") {
+    const LRESULT selected = Ask(control, CB_GETCURSEL, 0, 0);
+    const auto items = ComboItems(control);
+    for (size_t i = 0; i < items.size(); ++i)
+      std::printf("%s%s\n", static_cast<LRESULT>(i) == selected ? "*" : "", items[i].c_str());
+    return 0;
+  }
+  if (command == "pick") {
+    const auto items = ComboItems(control);
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (items[i] != args[2]) continue;
+      Ask(control, CB_SETCURSEL, i, 0);
+      return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), CBN_SELCHANGE),
+                            reinterpret_cast<LPARAM>(control))
+                 ? 0
+                 : 1;
+    }
+    std::fprintf(stderr, "guidriver: no item \"%s\"\n", args[2]);
+    return 1;
+  }
+  if (command == "rows") {
+    for (const ListRow& row : ListRows(control)) {
+      std::string line = row.selected ? "*" : "";
+      for (size_t i = 0; i < row.cells.size(); ++i) line += (i ? "\t" : "") + row.cells[i];
+      std::printf("%s\n", line.c_str());
+    }
+    return 0;
+  }
+  const int row = std::atoi(args[2]);
+  if (command == "select") return SelectRow(control, row) ? 0 : 1;
+  return DoubleClickRow(control, row) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -524,5 +863,6 @@ int main(int argc, char** argv) {
     const int result = entry.run(argv + 2);
     return result == 2 ? Usage() : result;
   }
-  return Usage();
+  const int result = DialogCommand(command, extra, argv + 2);
+  return result >= 0 ? result : Usage();
 }
