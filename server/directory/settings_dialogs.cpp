@@ -1,8 +1,8 @@
 #include "server/directory/settings_dialogs.h"
 
-#include <cstdlib>
 #include <vector>
 
+#include "common/handle.h"
 #include "common/trim.h"
 #include "framework/app.h"
 #include "framework/window.h"
@@ -12,21 +12,30 @@
 
 namespace {
 
-// Serial ports above COM6 known to the system (USB modems usually appear
-// there), from its list of device names.
+// Serial ports above COM6 present on the machine (USB modems usually appear
+// there): the ports that their drivers list in the device map. Listing
+// opens no port, so a busy or slow one (Bluetooth) cannot hold the dialog.
 std::vector<std::uint32_t> PresentSerialPorts() {
-  std::vector<char> names(65536);
-  const DWORD length = ::QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size()));
   std::vector<std::uint32_t> ports;
-  for (DWORD at = 0; at < length && names[at];) {
-    const std::string name(&names[at]);
-    at += static_cast<DWORD>(name.size()) + 1;
-    if (name.size() < 4 || name.size() > 6 || !directory::NamesEqual(name.substr(0, 3), "COM"))
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &opened) !=
+      ERROR_SUCCESS)
+    return ports;
+  const win::RegKey key(opened);
+  for (DWORD i = 0;; ++i) {
+    char name[256], data[32];
+    DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+    const LONG status = ::RegEnumValueA(key.Get(), i, name, &nameSize, nullptr, &type,
+                                        reinterpret_cast<BYTE*>(data), &dataSize);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS || type != REG_SZ) continue;
+    data[dataSize] = '\0';
+    const std::string port(data);
+    if (port.size() < 4 || port.size() > 6 || !directory::NamesEqual(port.substr(0, 3), "COM") ||
+        port[3] < '1' || port[3] > '9' ||
+        port.find_first_not_of("0123456789", 3) != std::string::npos)
       continue;
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(name.c_str() + 3, &end, 10);
-    if (*end == '\0' && name[3] >= '1' && name[3] <= '9' && number <= 255)
-      ports.push_back(static_cast<std::uint32_t>(number));
+    ports.push_back(static_cast<std::uint32_t>(std::stoul(port.substr(3))));
   }
   return ports;
 }
