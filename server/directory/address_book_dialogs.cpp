@@ -65,17 +65,15 @@ bool CAddressBook::OnNotify(int id, const NMHDR& header, LRESULT& result) {
 void CAddressBook::RefreshLists() {
   m_lstUsers.DeleteAllItems();
   m_lstGroups.DeleteAllItems();
-  const auto users = directory::LoadUsers();
-  for (int i = 0; i < static_cast<int>(users.size()); ++i) {
-    const int item = m_lstUsers.InsertItem(users[i].Name, i);
-    m_lstUsers.SetItemText(item, kUserNumber, users[i].Number);
-    m_lstUsers.SetItemText(item, kUserGroup, users[i].Group);
-    m_lstUsers.SetItemText(item, kUserDescription, users[i].Description);
+  for (const auto& [index, user] : directory::LoadUsers()) {
+    const int item = m_lstUsers.InsertItem(user.Name, index);
+    m_lstUsers.SetItemText(item, kUserNumber, user.Number);
+    m_lstUsers.SetItemText(item, kUserGroup, user.Group);
+    m_lstUsers.SetItemText(item, kUserDescription, user.Description);
   }
-  const auto groups = directory::LoadGroups();
-  for (int i = 0; i < static_cast<int>(groups.size()); ++i) {
-    const int item = m_lstGroups.InsertItem(groups[i].Name, i);
-    m_lstGroups.SetItemText(item, kGroupDescription, groups[i].Description);
+  for (const auto& [index, group] : directory::LoadGroups()) {
+    const int item = m_lstGroups.InsertItem(group.Name, index);
+    m_lstGroups.SetItemText(item, kGroupDescription, group.Description);
   }
 }
 
@@ -167,7 +165,7 @@ void CAddUser::DoDataExchange(framework::DataExchange& dx) {
 BOOL CAddUser::OnInitDialog() {
   Dialog::OnInitDialog();
   // The box sorts; "<none>" is always offered, also without any group.
-  for (const auto& group : directory::LoadGroups()) m_cbGroup.AddString(group.Name);
+  for (const auto& group : directory::LoadGroups()) m_cbGroup.AddString(group.Fields.Name);
   m_cbGroup.AddString(directory::kNoGroup);
   m_cbGroup.SetCurSel(0);
   if (m_bEdit) {
