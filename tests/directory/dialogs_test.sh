@@ -180,5 +180,13 @@ raise Test +15551234 "hello"
 wait_count "Failed to locate current SMS entry" 1 60 &&
   expect_line "ERROR: Failed to locate current SMS entry: Please check application settings"
 
-stop_server
+echo "== Exit with two dialogs open ends the program cleanly"
+open_dialog 129 "$AB"
+d click "$AB" 1007 && d dialog "Add User" 5000
+d command 1002
+d answer yes 20000 >/dev/null || fail "no Exit question"
+d wait-gone 30000 || fail "server did not end"
+wait "$server_pid"
+check "exit code" $? 0
+server_pid=
 finish
