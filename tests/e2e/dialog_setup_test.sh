@@ -65,6 +65,17 @@ d dialog "$AB" 1000 && pass "address book still open" || fail "address book gone
 step d click "$AB" 1
 step d dialog-gone "$AB" 5000
 
+echo "== the address book chosen during a delivery opens after it"
+clear_received
+raise Backup Ann "second"
+for _ in $(seq 200); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
+step d command 129
+step d dialog "$AB" 60000
+[ "$(log_lines | grep -c 'Alert done.')" = 2 ] && pass "delivery finished first" \
+  || fail "dialog opened during the delivery"
+step d click "$AB" 1
+step d dialog-gone "$AB" 5000
+
 stop_server
 wine reg delete 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v "Tellistry$MODEMSIM_COM" /f >/dev/null 2>&1
 finish
