@@ -4,26 +4,6 @@
 // Text goes to stdout, one item a line; on failure, what was seen goes to
 // stderr.
 //
-// Dialog commands (DLG: a dialog's caption; ID: a control id; ROW: a list
-// view row, 0 first, in the order shown; TEXT may hold \r \n \t \\ \xHH):
-//   dialog DLG MS       wait until the dialog is shown
-//   dialog-gone DLG MS  wait until it is gone
-//   set DLG ID TEXT     put TEXT into an edit control
-//   get DLG ID          print a control's text
-//   enabled DLG ID      print 1 or 0
-//   focus DLG           print the focused control's id and its selection
-//                       ("ID START END")
-//   click DLG ID        click a button
-//   combo DLG ID        print a combo box's items, the selected one with "*"
-//   pick DLG ID TEXT    select the combo box item TEXT (as the user does)
-//   rows DLG ID         print a list view's rows, columns joined by TAB,
-//                       selected rows with "*"
-//   select DLG ID ROW   make ROW the only selected row
-//   dblclick DLG ID ROW select ROW and double-click it
-//   question yes|no MS  wait for a Yes/No message box of the server and
-//                       answer it; prints its caption, then its text
-//   snap DLG FILE       save a picture of the dialog as a BMP file
-//
 // The main window is the top-level window titled "Tellistry" that holds the
 // log list (child id 1000). Texts of another process's controls are read
 // with the W messages, which Wine marshals across processes.
@@ -483,58 +463,6 @@ int HelpWindow(char** args) {
   return 0;
 }
 
-struct CommandEntry {
-  const char* name;
-  int argumentCount;
-  const char* usage;
-  int (*run)(char** args);
-};
-
-// MS: a time-out in milliseconds.
-constexpr CommandEntry kCommands[] = {
-    {"wait-main", 1, "wait-main MS        wait until the main window exists", WaitMain},
-    {"wait-gone", 1, "wait-gone MS        wait until the main window is gone", WaitGone},
-    {"title", 0, "title               print the main window's title", Title},
-    {"state", 0, "state               print \"visible\" or \"hidden\", then \"minimized\" or \"normal\"",
-     State},
-    {"pid", 0, "pid                 print the process id of the main window", Pid},
-    {"lines", 0, "lines               print every line of the activity log", PrintLog},
-    {"wait-line", 2, "wait-line TEXT MS   wait until a log line contains TEXT", WaitLine},
-    {"command", 1, "command ID          post the menu command ID to the main window", Command},
-    {"minimize", 0, "minimize            minimise the main window (as its caption button does)",
-     Minimize},
-    {"tray", 1, "tray MOUSEMSG       post a tray notification: dblclick, rdown or a number", Tray},
-    {"answer", 2,
-     "answer yes|no MS    wait for the main window's message box, print its text, answer it\n"
-     "                      and wait until it has closed",
-     Answer},
-    {"tray-tips", 0, "tray-tips           print the tips of the icons in the system tray", TrayTips},
-    {"tray-remove", 0, "tray-remove         remove the main window's tray icon, as a shell restart does",
-     TrayRemove},
-    {"shell-restarted", 0, "shell-restarted     broadcast \"TaskbarCreated\", as a restarted shell does",
-     ShellRestarted},
-    {"windows", 0, "windows             print every top-level window: handle, pid, class, title",
-     Windows},
-    // Help and About box
-    {"dialog-text", 3,
-     "dialog-text TITLE ID MS  wait for the server's dialog titled TITLE; print the text\n"
-     "                      of its control ID",
-     DialogText},
-    {"dialog-click", 2, "dialog-click TITLE ID    click button ID of the server's dialog TITLE",
-     DialogClick},
-    {"help-window", 1,
-     "help-window MS      wait for the server's help window; print its selected tab\n"
-     "                      (\"tab N\") and the number of entries in its contents tree\n"
-     "                      (\"contents N\")",
-     HelpWindow},
-};
-
-int Usage() {
-  std::fputs("usage: guidriver COMMAND [ARGS]\n", stderr);
-  for (const CommandEntry& entry : kCommands) std::fprintf(stderr, "  %s\n", entry.usage);
-  return 2;
-}
-
 // ---- Dialog commands ------------------------------------------------------
 
 std::wstring Widen(const std::string& text) {
@@ -586,23 +514,29 @@ HWND ControlOrFail(HWND dialog, const char* id) {
   return control;
 }
 
+// A query of another process's control, asked again while it times out; 0
+// when it never answers.
+LRESULT Query(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return Retry<LRESULT>([&] { return Ask(window, msg, wParam, lParam); }).value_or(0);
+}
+
 std::string ControlText(HWND control) {
-  const LRESULT length = Ask(control, WM_GETTEXTLENGTH, 0, 0);
+  const LRESULT length = Query(control, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = Ask(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied = Query(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return Narrow(text);
+  return Narrow(text.data(), text.size());
 }
 
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
-  const LRESULT count = Ask(combo, CB_GETCOUNT, 0, 0);
+  const LRESULT count = Query(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = Ask(combo, CB_GETLBTEXTLEN, i, 0);
+    const LRESULT length = Query(combo, CB_GETLBTEXTLEN, i, 0);
     std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const LRESULT copied = Ask(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied = Query(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    items.push_back(Narrow(text));
+    items.push_back(Narrow(text.data(), text.size()));
   }
   return items;
 }
@@ -654,22 +588,22 @@ std::vector<ListRow> ListRows(HWND list) {
   std::vector<ListRow> rows;
   RemoteBuffer buffer(list, sizeof(LVITEMW) + kCellChars * sizeof(wchar_t));
   if (!buffer) return rows;
-  const LRESULT columns = Ask(reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0);
-  const LRESULT count = Ask(list, LVM_GETITEMCOUNT, 0, 0);
+  const LRESULT columns = Query(reinterpret_cast<HWND>(Query(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0);
+  const LRESULT count = Query(list, LVM_GETITEMCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     ListRow row;
-    row.selected = (Ask(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    row.selected = (Query(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) != 0;
     for (LRESULT column = 0; column < columns; ++column) {
       LVITEMW item{};
       item.iSubItem = static_cast<int>(column);
       item.pszText = reinterpret_cast<wchar_t*>(buffer.At(sizeof item));
       item.cchTextMax = kCellChars;
       buffer.Write(0, &item, sizeof item);
-      const LRESULT length = Ask(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(buffer.At(0)));
+      const LRESULT length = Query(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(buffer.At(0)));
       std::wstring text(kCellChars, L'\0');
       buffer.Read(sizeof item, text.data(), kCellChars * sizeof(wchar_t));
       text.resize(length > 0 ? static_cast<size_t>(length) : 0);
-      row.cells.push_back(Narrow(text));
+      row.cells.push_back(Narrow(text.data(), text.size()));
     }
     rows.push_back(std::move(row));
   }
@@ -683,10 +617,10 @@ bool SelectRow(HWND list, int row) {
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = 0;
   buffer.Write(0, &item, sizeof item);
-  Ask(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(buffer.At(0)));
+  Query(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(buffer.At(0)));
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   buffer.Write(0, &item, sizeof item);
-  return Ask(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(buffer.At(0))) != 0;
+  return Query(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(buffer.At(0))) != 0;
 }
 
 // As the mouse does it: the list view tells its dialog itself.
@@ -696,7 +630,7 @@ bool DoubleClickRow(HWND list, int row) {
   RECT rect{};
   rect.left = LVIR_LABEL;
   if (!buffer || !buffer.Write(0, &rect, sizeof rect) ||
-      !Ask(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(buffer.At(0))) ||
+      !Query(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(buffer.At(0))) ||
       !buffer.Read(0, &rect, sizeof rect))
     return false;
   const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
@@ -762,95 +696,198 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   return saved;
 }
 
-// The dialog commands; -1 when `command` is not one of them.
-int DialogCommand(const std::string& command, int extra, char** args) {
-  if (command == "question" && extra == 2) {
-    const std::string answer = args[0];
-    if (answer != "yes" && answer != "no") return Usage();
-    HWND box = nullptr;
-    if (!WaitFor(Milliseconds(args[1]), [&] { return (box = FindQuestion()) != nullptr; })) return 1;
-    std::printf("%s\n%s\n", WindowText(box).c_str(), WindowText(::GetDlgItem(box, 0xFFFF)).c_str());
-    const int button = answer == "yes" ? IDYES : IDNO;
-    return ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                          reinterpret_cast<LPARAM>(::GetDlgItem(box, button)))
-               ? 0
-               : 1;
-  }
-  if (command == "dialog" && extra == 2)
-    return WaitFor(Milliseconds(args[1]), [&] { return FindDialog(args[0]) != nullptr; }) ? 0 : 1;
-  if (command == "dialog-gone" && extra == 2)
-    return WaitFor(Milliseconds(args[1]), [&] { return FindDialog(args[0]) == nullptr; }) ? 0 : 1;
 
-  const bool known = (command == "set" && extra == 3) || (command == "get" && extra == 2) ||
-                     (command == "enabled" && extra == 2) || (command == "focus" && extra == 1) ||
-                     (command == "click" && extra == 2) || (command == "combo" && extra == 2) ||
-                     (command == "pick" && extra == 3) || (command == "rows" && extra == 2) ||
-                     (command == "select" && extra == 3) || (command == "dblclick" && extra == 3) ||
-                     (command == "snap" && extra == 2);
-  if (!known) return -1;
+int Question(char** args) {
+  const std::string answer = args[0];
+  if (answer != "yes" && answer != "no") return 2;
+  HWND box = nullptr;
+  if (!WaitFor(Milliseconds(args[1]), [&] { return (box = FindQuestion()) != nullptr; })) return 1;
+  std::printf("%s\n%s\n", WindowText(box).c_str(), WindowText(::GetDlgItem(box, 0xFFFF)).c_str());
+  const int button = answer == "yes" ? IDYES : IDNO;
+  return Posted(::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(box, button))));
+}
+
+int DialogShown(char** args) {
+  return WaitFor(Milliseconds(args[1]), [&] { return FindDialog(args[0]) != nullptr; }) ? 0 : 1;
+}
+
+int DialogGone(char** args) {
+  return WaitFor(Milliseconds(args[1]), [&] { return FindDialog(args[0]) == nullptr; }) ? 0 : 1;
+}
+
+int Focus(char** args) {
   HWND dialog = DialogOrFail(args[0]);
   if (!dialog) return 1;
-  if (command == "focus") {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info)) return 1;
-    const LRESULT selection = Ask(info.hwndFocus, EM_GETSEL, 0, 0);
-    std::printf("%d %d %d\n", ::GetDlgCtrlID(info.hwndFocus), LOWORD(selection), HIWORD(selection));
-    return 0;
-  }
-  if (command == "snap") return SaveWindowPicture(dialog, args[1]) ? 0 : 1;
-  HWND control = ControlOrFail(dialog, args[1]);
-  if (!control) return 1;
-  if (command == "set") {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info)) return 1;
+  const LRESULT selection = Query(info.hwndFocus, EM_GETSEL, 0, 0);
+  std::printf("%d %d %d\n", ::GetDlgCtrlID(info.hwndFocus), LOWORD(selection), HIWORD(selection));
+  return 0;
+}
+
+int Snap(char** args) {
+  HWND dialog = DialogOrFail(args[0]);
+  return dialog && SaveWindowPicture(dialog, args[1]) ? 0 : 1;
+}
+
+// Runs `body` on control args[1] of dialog args[0].
+template <typename Body>
+int OnControl(char** args, Body body) {
+  HWND dialog = DialogOrFail(args[0]);
+  HWND control = dialog ? ControlOrFail(dialog, args[1]) : nullptr;
+  return control ? body(dialog, control) : 1;
+}
+
+int SetText(char** args) {
+  return OnControl(args, [&](HWND, HWND control) {
     const auto text = text::DecodeEscapes(args[2]);
-    if (!text) return Usage();
+    if (!text) return 2;
     const std::wstring wide = Widen(*text);
-    return Ask(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) ? 0 : 1;
-  }
-  if (command == "get") {
+    return Query(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) ? 0 : 1;
+  });
+}
+
+int GetText(char** args) {
+  return OnControl(args, [](HWND, HWND control) {
     std::printf("%s\n", ControlText(control).c_str());
     return 0;
-  }
-  if (command == "enabled") {
+  });
+}
+
+int Enabled(char** args) {
+  return OnControl(args, [](HWND, HWND control) {
     std::printf("%d\n", ::IsWindowEnabled(control) ? 1 : 0);
     return 0;
-  }
-  if (command == "click")
-    return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
-                          reinterpret_cast<LPARAM>(control))
-               ? 0
-               : 1;
-  if (command == "combo") {
-    const LRESULT selected = Ask(control, CB_GETCURSEL, 0, 0);
+  });
+}
+
+int Click(char** args) {
+  return OnControl(args, [](HWND dialog, HWND control) {
+    return Posted(::PostMessageA(dialog, WM_COMMAND,
+                                 MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(control)));
+  });
+}
+
+int Combo(char** args) {
+  return OnControl(args, [](HWND, HWND control) {
+    const LRESULT selected = Query(control, CB_GETCURSEL, 0, 0);
     const auto items = ComboItems(control);
     for (size_t i = 0; i < items.size(); ++i)
       std::printf("%s%s\n", static_cast<LRESULT>(i) == selected ? "*" : "", items[i].c_str());
     return 0;
-  }
-  if (command == "pick") {
+  });
+}
+
+int Pick(char** args) {
+  return OnControl(args, [&](HWND dialog, HWND control) {
     const auto items = ComboItems(control);
     for (size_t i = 0; i < items.size(); ++i) {
       if (items[i] != args[2]) continue;
-      Ask(control, CB_SETCURSEL, i, 0);
-      return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), CBN_SELCHANGE),
-                            reinterpret_cast<LPARAM>(control))
-                 ? 0
-                 : 1;
+      Query(control, CB_SETCURSEL, i, 0);
+      return Posted(::PostMessageA(dialog, WM_COMMAND,
+                                   MAKEWPARAM(::GetDlgCtrlID(control), CBN_SELCHANGE),
+                                   reinterpret_cast<LPARAM>(control)));
     }
     std::fprintf(stderr, "guidriver: no item \"%s\"\n", args[2]);
     return 1;
-  }
-  if (command == "rows") {
+  });
+}
+
+int Rows(char** args) {
+  return OnControl(args, [](HWND, HWND control) {
     for (const ListRow& row : ListRows(control)) {
       std::string line = row.selected ? "*" : "";
       for (size_t i = 0; i < row.cells.size(); ++i) line += (i ? "\t" : "") + row.cells[i];
       std::printf("%s\n", line.c_str());
     }
     return 0;
-  }
-  const int row = std::atoi(args[2]);
-  if (command == "select") return SelectRow(control, row) ? 0 : 1;
-  return DoubleClickRow(control, row) ? 0 : 1;
+  });
+}
+
+int Select(char** args) {
+  return OnControl(args, [&](HWND, HWND control) {
+    return SelectRow(control, std::atoi(args[2])) ? 0 : 1;
+  });
+}
+
+int DoubleClick(char** args) {
+  return OnControl(args, [&](HWND, HWND control) {
+    return DoubleClickRow(control, std::atoi(args[2])) ? 0 : 1;
+  });
+}
+
+struct CommandEntry {
+  const char* name;
+  int argumentCount;
+  const char* usage;
+  int (*run)(char** args);
+};
+
+// MS: a time-out in milliseconds.
+constexpr CommandEntry kCommands[] = {
+    {"wait-main", 1, "wait-main MS        wait until the main window exists", WaitMain},
+    {"wait-gone", 1, "wait-gone MS        wait until the main window is gone", WaitGone},
+    {"title", 0, "title               print the main window's title", Title},
+    {"state", 0, "state               print \"visible\" or \"hidden\", then \"minimized\" or \"normal\"",
+     State},
+    {"pid", 0, "pid                 print the process id of the main window", Pid},
+    {"lines", 0, "lines               print every line of the activity log", PrintLog},
+    {"wait-line", 2, "wait-line TEXT MS   wait until a log line contains TEXT", WaitLine},
+    {"command", 1, "command ID          post the menu command ID to the main window", Command},
+    {"minimize", 0, "minimize            minimise the main window (as its caption button does)",
+     Minimize},
+    {"tray", 1, "tray MOUSEMSG       post a tray notification: dblclick, rdown or a number", Tray},
+    {"answer", 2,
+     "answer yes|no MS    wait for the main window's message box, print its text, answer it\n"
+     "                      and wait until it has closed",
+     Answer},
+    {"tray-tips", 0, "tray-tips           print the tips of the icons in the system tray", TrayTips},
+    {"tray-remove", 0, "tray-remove         remove the main window's tray icon, as a shell restart does",
+     TrayRemove},
+    {"shell-restarted", 0, "shell-restarted     broadcast \"TaskbarCreated\", as a restarted shell does",
+     ShellRestarted},
+    {"windows", 0, "windows             print every top-level window: handle, pid, class, title",
+     Windows},
+    // Help and About box
+    {"dialog-text", 3,
+     "dialog-text TITLE ID MS  wait for the server's dialog titled TITLE; print the text\n"
+     "                      of its control ID",
+     DialogText},
+    {"dialog-click", 2, "dialog-click TITLE ID    click button ID of the server's dialog TITLE",
+     DialogClick},
+    {"help-window", 1,
+     "help-window MS      wait for the server's help window; print its selected tab\n"
+     "                      (\"tab N\") and the number of entries in its contents tree\n"
+     "                      (\"contents N\")",
+     HelpWindow},
+    // Dialogs (TITLE: a dialog's caption; ID: a control id; ROW: from 0)
+    {"dialog", 2, "dialog TITLE MS     wait until the server shows dialog TITLE", DialogShown},
+    {"dialog-gone", 2, "dialog-gone TITLE MS wait until dialog TITLE is gone", DialogGone},
+    {"question", 2,
+     "question yes|no MS  wait for a Yes/No box of the server; print its caption and text,\n"
+     "                      answer it",
+     Question},
+    {"set", 3, "set TITLE ID TEXT   set a control's text (escapes as in SEND)", SetText},
+    {"get", 2, "get TITLE ID        print a control's text", GetText},
+    {"enabled", 2, "enabled TITLE ID    print 1 when the control is enabled, else 0", Enabled},
+    {"focus", 1, "focus TITLE         print the focused control's id and its selection", Focus},
+    {"click", 2, "click TITLE ID      click button ID", Click},
+    {"combo", 2, "combo TITLE ID      print a combo box's items, the selected one marked *", Combo},
+    {"pick", 3, "pick TITLE ID ITEM  select ITEM in a combo box, as the user does", Pick},
+    {"rows", 2, "rows TITLE ID       print a list view's rows (cells tab-separated, selected *)",
+     Rows},
+    {"select", 3, "select TITLE ID ROW select one row of a list view", Select},
+    {"dblclick", 3, "dblclick TITLE ID ROW double-click a row of a list view", DoubleClick},
+    {"snap", 2, "snap TITLE FILE     save a picture of dialog TITLE as a .bmp", Snap},
+};
+
+int Usage() {
+  std::fputs("usage: guidriver COMMAND [ARGS]\n", stderr);
+  for (const CommandEntry& entry : kCommands) std::fprintf(stderr, "  %s\n", entry.usage);
+  return 2;
 }
 
 }  // namespace
@@ -863,6 +900,5 @@ int main(int argc, char** argv) {
     const int result = entry.run(argv + 2);
     return result == 2 ? Usage() : result;
   }
-  const int result = DialogCommand(command, extra, argv + 2);
-  return result >= 0 ? result : Usage();
+  return Usage();
 }
