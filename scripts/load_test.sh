@@ -12,6 +12,7 @@ for _ in $(seq "$(nproc)"); do
   yes >/dev/null &
   burners+=($!)
 done
+mkdir -p "$top/build"
 passed=0
 for run in $(seq "$runs"); do
   start=$SECONDS
