@@ -103,20 +103,16 @@ bool CMainFrame::OnCommand(UINT id) {
     case ID_APP_EXIT_CONFIRM:
       OnExit();
       return true;
-    case ID_APP_ABOUT: {
-      CAboutDlg about;
-      about.DoModal();
-      return true;
-    }
+    case ID_APP_ABOUT:
     case ID_ADDRESS_BOOK:
     case ID_MAINTAIN_SETTINGS:
-      OnMaintenanceDialog(id);
+      OnDialogCommand(id);
       return true;
   }
   return false;
 }
 
-void CMainFrame::OnMaintenanceDialog(UINT id) {
+void CMainFrame::OnDialogCommand(UINT id) {
   // A delivery's pauses pump messages: a modal dialog opened inside one
   // would hold the delivery (and its port) for as long as it stays open.
   // It opens when the dispatch ends instead.
@@ -126,6 +122,10 @@ void CMainFrame::OnMaintenanceDialog(UINT id) {
   }
   // A confirmed Exit from the tray may destroy this window (and object)
   // while the dialog runs: nothing after DoModal touches a member.
+  if (id == ID_APP_ABOUT) {
+    CAboutDlg().DoModal();
+    return;
+  }
   if (id == ID_ADDRESS_BOOK) {
     CAddressBook(Handle()).DoModal();
     return;

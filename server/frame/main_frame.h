@@ -45,8 +45,8 @@ class CMainFrame : public framework::FrameWindow {
   void OnSize(WPARAM type, int width, int height);
   bool OnCommand(UINT id);
   void OnExit();
-  // The address book and settings dialogs (command 129 or 1000).
-  void OnMaintenanceDialog(UINT id);
+  // The About box, address book and settings dialogs.
+  void OnDialogCommand(UINT id);
   void CloseWhenIdle();
   LRESULT OnLogMessage();
   LRESULT OnTrayNotify(LPARAM mouseMessage);

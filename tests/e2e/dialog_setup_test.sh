@@ -76,6 +76,17 @@ step d dialog "$AB" 60000
 step d click "$AB" 1
 step d dialog-gone "$AB" 5000
 
+echo "== so does the About box"
+clear_received
+raise Backup Ann "third"
+for _ in $(seq 200); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
+step d command 57664
+step d dialog "About Tellistry" 60000
+[ "$(log_lines | grep -c 'Alert done.')" = 3 ] && pass "delivery finished before the About box" \
+  || fail "About box opened during the delivery"
+step d click "About Tellistry" 1
+step d dialog-gone "About Tellistry" 5000
+
 stop_server
 wine reg delete 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v "Tellistry$MODEMSIM_COM" /f >/dev/null 2>&1
 finish
