@@ -11,6 +11,7 @@
 #include "server/extras/about_dlg.h"
 #include "server/extras/static_link.h"
 #include "server/res/resource_ids.h"
+#include "tests/support/window_picture.h"
 
 namespace {
 
@@ -125,32 +126,6 @@ TEST_F(StaticLinkTest, NonTextStaticKeepsTheParentsColoursButNotifies) {
             FALSE);
 }
 
-// Saves what the window looks like on screen as a 24-bit BMP.
-bool SaveWindowPicture(HWND window, const std::string& path) {
-  RECT rect;
-  ::GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  HDC screen = ::GetDC(nullptr);
-  win::MemoryDc dc(::CreateCompatibleDC(screen));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  win::GdiObject<HBITMAP> bitmap(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  HGDIOBJ old = ::SelectObject(dc.Get(), bitmap.Get());
-  ::BitBlt(dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  ::GdiFlush();
-  ::SelectObject(dc.Get(), old);
-  ::ReleaseDC(nullptr, screen);
-  const DWORD size = ((width * 3 + 3) / 4) * 4 * height;
-  const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  BITMAPFILEHEADER file{0x4D42, headers + size, 0, 0, headers};
-  win::FileHandle out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  return out && ::WriteFile(out.Get(), &file, sizeof file, &written, nullptr) &&
-         ::WriteFile(out.Get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-         ::WriteFile(out.Get(), bits, size, &written, nullptr);
-}
-
 std::string BesideThisProgram(const char* name) {
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -220,9 +195,8 @@ void InspectAboutBox(DWORD dialogThread, AboutFacts& facts) {
   facts.linkText = ::GetTextColor(dc.Get());
 
   ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  const std::string folder = BesideThisProgram("screenshots");
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  facts.screenshot = SaveWindowPicture(dialog, folder + "\\about_box.bmp");
+  facts.screenshot =
+      testing_support::SaveWindowPicture(dialog, testing_support::ScreenshotPath("about_box.bmp"));
   ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
 }

@@ -13,6 +13,7 @@
 #include "server/log/log_list.h"
 #include "server/res/resource_ids.h"
 #include "tests/support/test_mailslot.h"
+#include "tests/support/window_picture.h"
 
 namespace {
 
@@ -153,45 +154,6 @@ TEST_F(LogWindowTest, DrawsLevelsInTheirColoursOnBlackAndTheSelectionHighlighted
   EXPECT_EQ(selected.text, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
 }
 
-// Saves what the shown window looks like, for people to look at:
-// build/win/bin/screenshots/main_window.bmp.
-bool SaveWindowPicture(HWND window, const std::string& path) {
-  RECT rect;
-  ::GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  HDC screen = ::GetDC(nullptr);
-  HDC dc = ::CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
-  ::BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  ::GdiFlush();
-  const DWORD stride = ((width * 3 + 3) / 4) * 4, size = stride * height;
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size),
-                        0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  bool saved = false;
-  HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (out != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    saved = ::WriteFile(out, &file, sizeof file, &written, nullptr) &&
-            ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-            ::WriteFile(out, bits, size, &written, nullptr);
-    ::CloseHandle(out);
-  }
-  ::SelectObject(dc, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
-  return saved;
-}
-
 // Whether the list, as shown on the screen, has a pixel of `colour` in line `index`.
 bool ScreenLineHasColour(HWND list, int index, COLORREF colour) {
   RECT rect{};
@@ -222,12 +184,8 @@ TEST_F(LogWindowTest, ScreenshotOfAllThreeLevelsWithTheNewestErrorInRed) {
     if (!red) ::Sleep(50);
   }
   EXPECT_TRUE(red);
-  char self[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string directory(self);
-  directory = directory.substr(0, directory.find_last_of('\\') + 1) + "screenshots";
-  ::CreateDirectoryA(directory.c_str(), nullptr);
-  EXPECT_TRUE(SaveWindowPicture(m_frame->Handle(), directory + "\\main_window.bmp"));
+  EXPECT_TRUE(testing_support::SaveWindowPicture(m_frame->Handle(),
+                                                 testing_support::ScreenshotPath("main_window.bmp")));
 }
 
 TEST_F(LogWindowTest, AlertFromTheCommandLineReachesTheQueue) {
