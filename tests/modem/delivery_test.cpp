@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "server/directory/sms_entries.h"
 #include "server/modem/alert_sender.h"
+#include "tests/modem/sample_script.h"
 #include "tests/modem/serial_simulated_modem.h"
 #include "tests/support/registry_sandbox.h"
 
@@ -21,23 +21,11 @@ namespace modem {
 namespace {
 
 using testing_support::SimulatedModem;
+using testing_support::LoadSampleScript;
 
 SimulatedModem& Modem() {
   static SimulatedModem modem;
   return modem;
-}
-
-// Statements as the entry editor stores them: lines trimmed, empty ones dropped.
-std::vector<std::string> LoadSampleScript(const std::string& name) {
-  std::ifstream file(std::string(TELLISTRY_SCRIPTS_DIR) + "/" + name);
-  std::vector<std::string> statements;
-  std::string line;
-  while (std::getline(file, line)) {
-    const auto first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos) continue;
-    statements.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
-  }
-  return statements;
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {

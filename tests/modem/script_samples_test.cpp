@@ -3,36 +3,22 @@
 // mode. Also shows that an alert cannot make either modem run commands.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "server/modem/message_text.h"
 #include "server/modem/script.h"
 #include "tests/modem/script_fake_host.h"
+#include "tests/modem/sample_script.h"
 
 namespace modem {
 namespace {
 
 using testing_fakes::FakeHost;
 using testing_fakes::LogEntry;
+using testing_support::LoadSampleScript;
 
 constexpr unsigned kAnswerDelayMs = 120;
-
-// Statements as the entry editor stores them: lines trimmed, empty ones dropped.
-std::vector<std::string> LoadSampleScript(const std::string& name) {
-  std::ifstream file(std::string(TELLISTRY_SCRIPTS_DIR) + "/" + name);
-  EXPECT_TRUE(file) << name;
-  std::vector<std::string> statements;
-  std::string line;
-  while (std::getline(file, line)) {
-    const auto first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos) continue;
-    statements.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
-  }
-  return statements;
-}
 
 // A GSM modem: AT commands ended by CR, echo on until ATE0, and after
 // AT+CMGS="<number>" in text mode a "> " prompt; the message then ends with
