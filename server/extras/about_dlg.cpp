@@ -1,21 +1,22 @@
 #include "server/extras/about_dlg.h"
 
+#include <utility>
+
 #include "common/format.h"
-#include "server/frame/app_info.h"
 #include "server/res/resource_ids.h"
 
-CAboutDlg::CAboutDlg() : Dialog(IDD_ABOUTBOX) {}
+CAboutDlg::CAboutDlg(int versionNumber, std::string helpFilePath)
+    : Dialog(IDD_ABOUTBOX), m_versionNumber(versionNumber), m_helpFilePath(std::move(helpFilePath)) {}
 
 BOOL CAboutDlg::OnInitDialog() {
-  // The help file lives beside the program, wherever it was installed: the
-  // template names the file, the link gets its full path.
-  const std::string helpCaption = "Tellistry Help|" + ModuleDirectoryPath(kHelpFileName);
+  // The template names the help file; the link gets its full path.
+  const std::string helpCaption = "Tellistry Help|" + m_helpFilePath;
   ::SetDlgItemTextA(Handle(), IDC_ABOUT_LINK_HELP, helpCaption.c_str());
 
   // The first exchange subclasses the links, which take their captions apart.
   Dialog::OnInitDialog();
-  const int version = GetVersionNumber();
-  m_strVersion = text::Format("Version %d.%d", version / 10000, (version / 100) % 100);
+  m_strVersion =
+      text::Format("Version %d.%d", m_versionNumber / 10000, (m_versionNumber / 100) % 100);
   HCURSOR hand = ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_HAND));
   m_wndWebLink.m_hCursor = hand;
   m_wndHelpLink.m_hCursor = hand;

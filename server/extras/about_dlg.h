@@ -16,7 +16,9 @@ class CAboutDlg : public framework::Dialog {
   // The face's colour (RGB 99, 156, 165); plain statics write on it in white.
   static constexpr COLORREF kFaceColour = 0x00A59C63;
 
-  CAboutDlg();
+  // `versionNumber`: major * 10000 + minor * 100; `helpFilePath`: where the
+  // help file is (beside the program, wherever it was installed).
+  CAboutDlg(int versionNumber, std::string helpFilePath);
 
  protected:
   BOOL OnInitDialog() override;
@@ -28,5 +30,7 @@ class CAboutDlg : public framework::Dialog {
   CStaticLink m_wndHelpLink;  // 1017
   CStaticLink m_wndMailLink;  // 1019
   std::string m_strVersion;
+  const int m_versionNumber;
+  const std::string m_helpFilePath;
   win::GdiObject<HBRUSH> m_faceBrush;  // from the dialog's initialisation on
 };

@@ -4,6 +4,7 @@
 
 #include "common/handle.h"
 #include "framework/window.h"
+#include "server/frame/app_info.h"
 #include "server/extras/about_dlg.h"
 #include "server/directory/address_book_dialogs.h"
 #include "server/directory/settings_dialogs.h"
@@ -123,7 +124,7 @@ void CMainFrame::OnDialogCommand(UINT id) {
   // A confirmed Exit from the tray may destroy this window (and object)
   // while the dialog runs: nothing after DoModal touches a member.
   if (id == ID_APP_ABOUT) {
-    CAboutDlg().DoModal();
+    CAboutDlg(GetVersionNumber(), ModuleDirectoryPath(kHelpFileName)).DoModal();
     return;
   }
   if (id == ID_ADDRESS_BOOK) {

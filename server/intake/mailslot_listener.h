@@ -9,12 +9,15 @@
 // the mailslot after clearing the run flag (the listener drops whatever it
 // reads once the flag is clear), then closes the mailslot and waits at most
 // 10,000 ms for the thread's end signal. A thread still blocked then is left
-// to end with the process: it is never killed.
+// to end with the process: it is never killed, and what it may still touch
+// when its read is released (the run flag, its end signal, the mailslot
+// handle) lives in a block it shares, which outlives this object.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 
 #include "common/handle.h"
 #include "server/intake/alert_queue.h"
@@ -38,21 +41,28 @@ class MailslotListener {
   // Only when started; true when the thread ended within the time-out (or
   // never ran).
   bool Stop();
-  bool HasMailslot() const { return m_hMailslot.IsValid(); }
+  bool HasMailslot() const { return m_link && m_link->hMailslot.IsValid(); }
 
  private:
-  static DWORD WINAPI ListenerThreadProc(void* param);
-  void Listen();
+  // What the thread and this object share. The thread holds its own
+  // reference, so a thread released after an abandoned stop still finds it.
+  struct Link {
+    win::FileHandle hMailslot;
+    win::KernelHandle evListenerStopped;  // auto-reset, set by the thread at its end
+    std::atomic<LONG> bListening{0};
+    // Read by the thread only while the run flag is set; the stop clears
+    // the flag before their owners go.
+    HWND window = nullptr;
+    AlertQueue* queue = nullptr;
+  };
 
-  // Written by Start and Stop on the user-interface thread; the listener
-  // thread reads them (the handle only while the run flag is set).
-  win::FileHandle m_hMailslot;
+  static DWORD WINAPI ListenerThreadProc(void* param);
+  static void Listen(Link& link);
+
+  // User-interface thread (Start and Stop).
+  std::shared_ptr<Link> m_link;
   win::KernelHandle m_hListenerThread;
-  win::KernelHandle m_evListenerStopped;  // auto-reset, set by the thread
-  std::atomic<LONG> m_bListening{0};
   std::string m_name;
-  HWND m_window = nullptr;
-  AlertQueue* m_queue = nullptr;
 };
 
 }  // namespace intake
