@@ -24,6 +24,8 @@ constexpr char kReaderStuck[] =
 // hold the user interface with it: a write gives up after this long, and
 // the script's next wait then times out.
 constexpr DWORD kWriteTimeoutMs = 10000;
+// How often the end of a delivery looks whether its last bytes have left.
+constexpr DWORD kDrainPollMs = 10;
 
 // The script's view of the delivery: the open port, the message pump, the
 // tick counter, the activity log and the user's Exit.
@@ -100,7 +102,10 @@ int AlertSender::Send(const std::string& alertText, const std::string& number,
   }
   // What the script wrote last (the hang-up, as a rule) must leave before
   // the port closes; a program that is closing does not wait for it.
-  if (!interrupted) m_port.DrainOutput(kWriteTimeoutMs);
+  // Messages are handled meanwhile, as in the script's waits.
+  const DWORD drainStart = ::GetTickCount();
+  while (!exitRequested && m_port.OutputPending() && ::GetTickCount() - drainStart < kWriteTimeoutMs)
+    PumpMessagesUntil(nullptr, exitRequested, kDrainPollMs);
   if (!m_port.StopReader()) {
     LogActivity(text::Format(kReaderStuck, static_cast<int>(entry.Port)), LogLevel::Error);
     ran = false;

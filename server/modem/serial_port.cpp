@@ -16,8 +16,6 @@ constexpr DWORD kPauseAfterError = 500;
 constexpr DWORD kPauseAfterEmpty = 50;
 // Half of StopReader's bound; then its reads are cancelled from outside.
 constexpr DWORD kReaderEndWait = 5000;
-// Between looks at the output queue while it drains.
-constexpr DWORD kDrainPollMs = 10;
 
 // Bytes waiting in the port's input queue; 0 when it cannot be read.
 DWORD QueuedInput(HANDLE port) {
@@ -308,15 +306,10 @@ bool SerialPort::StopReader() {
   return false;
 }
 
-bool SerialPort::DrainOutput(DWORD timeoutMs) {
-  if (!m_port) return false;
-  for (const DWORD start = ::GetTickCount();; ::Sleep(kDrainPollMs)) {
-    COMSTAT status{};
-    DWORD errors = 0;
-    if (!::ClearCommError(m_port.Get(), &errors, &status)) return false;
-    if (status.cbOutQue == 0) return true;
-    if (::GetTickCount() - start >= timeoutMs) return false;
-  }
+bool SerialPort::OutputPending() const {
+  COMSTAT status{};
+  DWORD errors = 0;
+  return m_port && ::ClearCommError(m_port.Get(), &errors, &status) && status.cbOutQue > 0;
 }
 
 DWORD WINAPI SerialPort::ReaderThread(void* parameter) {

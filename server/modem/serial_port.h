@@ -82,9 +82,9 @@ class SerialPort {
   // included, so the port reads as closed from here on), because a thread
   // that may hold the buffer's or the heap's lock must never be killed.
   bool StopReader();
-  // Waits until the line has taken every byte written, at most timeoutMs;
-  // false when bytes were still queued then (or the queue cannot be read).
-  bool DrainOutput(DWORD timeoutMs);
+  // True while bytes written have not yet left for the line (false too when
+  // the queue cannot be read).
+  bool OutputPending() const;
 
   ReceiveBuffer& Received() { return m_reader->received; }
   // Set (auto-reset) each time the reader has appended bytes; for waits
