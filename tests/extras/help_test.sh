@@ -23,7 +23,7 @@ drive wait-main 120000 || fail "no main window"
 
 # Whether the program has asked for LOCATION with COMMAND.
 asked() { grep -aF "HtmlHelpW" "$trace" | grep -qF "TELLISTRY.CHM$1\", command=$2,"; }
-about_open() { drive dialog-text "About Tellistry" 1001 0 >/dev/null; }
+about_open() { drive dialog "About Tellistry" 0; }
 about_closed() { ! about_open; }
 ended() { ! kill -0 "$server" 2>/dev/null; }
 check_help() {  # ID LOCATION COMMAND
@@ -41,10 +41,11 @@ check_help 32808 "::/csupport.htm" HH_DISPLAY_TOPIC
 
 # About Tellistry...: the version line of the real program file.
 drive command 57664 || fail "about command"
-version=$(drive dialog-text "About Tellistry" 1001 60000) || fail "no About box"
+drive dialog "About Tellistry" 60000 || fail "no About box"
+version=$(drive get "About Tellistry" 1001)
 [ "$version" = "Version 1.0" ] || fail "version line: $version"
-[ "$(drive dialog-text "About Tellistry" 1017 1000)" = "Tellistry Help" ] || fail "help link text"
-drive dialog-click "About Tellistry" 1 || fail "close button"
+[ "$(drive get "About Tellistry" 1017)" = "Tellistry Help" ] || fail "help link text"
+drive click "About Tellistry" 1 || fail "close button"
 poll 60 about_closed || fail "About box still open after Close"
 
 drive command 1002 || fail "exit command"

@@ -228,17 +228,15 @@ std::optional<Lines> ReadTrayTipsOnce() {
   return tips;
 }
 
-// --- Help and About box --------------------------------------------------
+// --- Help ------------------------------------------------------------------
 
-// A top-level window of the main window's process with the given class and,
-// when `title` is not null, that title.
-HWND FindServerWindow(HWND main, const char* className, const char* title) {
+// A top-level window of the main window's process with the given class.
+HWND FindServerWindow(HWND main, const char* className) {
   struct Search {
     DWORD pid;
     const char* className;
-    const char* title;
     HWND found = nullptr;
-  } search{0, className, title};
+  } search{0, className};
   ::GetWindowThreadProcessId(main, &search.pid);
   ::EnumWindows(
       [](HWND hwnd, LPARAM param) -> BOOL {
@@ -248,7 +246,6 @@ HWND FindServerWindow(HWND main, const char* className, const char* title) {
         char cls[64] = {};
         ::GetClassNameA(hwnd, cls, sizeof cls);
         if (pid != s->pid || std::strcmp(cls, s->className) != 0) return TRUE;
-        if (s->title && WindowText(hwnd) != s->title) return TRUE;
         s->found = hwnd;
         return FALSE;
       },
@@ -424,34 +421,12 @@ int Windows(char**) {
   return 0;
 }
 
-int DialogText(char** args) {
-  HWND main = MainWindow();
-  if (!main) return 1;
-  HWND dialog = nullptr;
-  if (!WaitFor(Milliseconds(args[2]),
-               [&] { return (dialog = FindServerWindow(main, "#32770", args[0])) != nullptr; }))
-    return 1;
-  HWND item = ::GetDlgItem(dialog, std::atoi(args[1]));
-  if (!item) return 1;
-  std::printf("%s\n", WindowText(item).c_str());
-  return 0;
-}
-
-int DialogClick(char** args) {
-  HWND main = MainWindow();
-  HWND dialog = main ? FindServerWindow(main, "#32770", args[0]) : nullptr;
-  if (!dialog) return 1;
-  const int id = std::atoi(args[1]);
-  return Posted(::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id))));
-}
-
 int HelpWindow(char** args) {
   HWND main = MainWindow();
   if (!main) return 1;
   HWND help = nullptr;
   if (!WaitFor(Milliseconds(args[0]),
-               [&] { return (help = FindServerWindow(main, "HH Parent", nullptr)) != nullptr; }))
+               [&] { return (help = FindServerWindow(main, "HH Parent")) != nullptr; }))
     return 1;
   HWND tabs = FindDescendant(help, WC_TABCONTROLA);
   HWND tree = FindDescendant(help, WC_TREEVIEWA);
@@ -851,13 +826,7 @@ constexpr CommandEntry kCommands[] = {
      ShellRestarted},
     {"windows", 0, "windows             print every top-level window: handle, pid, class, title",
      Windows},
-    // Help and About box
-    {"dialog-text", 3,
-     "dialog-text TITLE ID MS  wait for the server's dialog titled TITLE; print the text\n"
-     "                      of its control ID",
-     DialogText},
-    {"dialog-click", 2, "dialog-click TITLE ID    click button ID of the server's dialog TITLE",
-     DialogClick},
+    // Help
     {"help-window", 1,
      "help-window MS      wait for the server's help window; print its selected tab\n"
      "                      (\"tab N\") and the number of entries in its contents tree\n"
