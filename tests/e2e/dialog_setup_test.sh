@@ -65,27 +65,22 @@ d dialog "$AB" 1000 && pass "address book still open" || fail "address book gone
 step d click "$AB" 1
 step d dialog-gone "$AB" 5000
 
-echo "== the address book chosen during a delivery opens after it"
-clear_received
-raise Backup Ann "second"
-for _ in $(seq 200); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
-step d command 129
-step d dialog "$AB" 60000
-[ "$(log_lines | grep -c 'Alert done.')" = 2 ] && pass "delivery finished first" \
-  || fail "dialog opened during the delivery"
-step d click "$AB" 1
-step d dialog-gone "$AB" 5000
-
-echo "== so does the About box"
-clear_received
-raise Backup Ann "third"
-for _ in $(seq 200); do grep -qF 'ATD' "$MODEMSIM_DIR/received" && break; sleep 0.1; done
-step d command 57664
-step d dialog "About Tellistry" 60000
-[ "$(log_lines | grep -c 'Alert done.')" = 3 ] && pass "delivery finished before the About box" \
-  || fail "About box opened during the delivery"
-step d click "About Tellistry" 1
-step d dialog-gone "About Tellistry" 5000
+# opens_after_delivery TITLE COMMAND N: chosen while the Nth delivery runs,
+# the dialog opens only once that delivery is done.
+opens_after_delivery() {
+  clear_received
+  raise Backup Ann "delivery $3"
+  poll 20 received_at_least ATD 1 || fail "delivery $3 did not start"
+  step d command "$2"
+  step d dialog "$1" 60000
+  [ "$(log_lines | grep -c 'Alert done.')" = "$3" ] && pass "$1: delivery finished first" \
+    || fail "$1 opened during the delivery"
+  step d click "$1" 1
+  step d dialog-gone "$1" 5000
+}
+echo "== dialogs chosen during a delivery open after it"
+opens_after_delivery "$AB" 129 2
+opens_after_delivery "About Tellistry" 57664 3
 
 stop_server
 wine reg delete 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v "Tellistry$MODEMSIM_COM" /f >/dev/null 2>&1
