@@ -28,9 +28,13 @@ DWORD QueuedInput(HANDLE port) {
 
 std::string PortDeviceName(int number) { return text::Format("\\\\.\\COM%d", number); }
 
-SerialPort::SerialPort() : m_reader(std::make_shared<ReaderLink>()) {
-  m_reader->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  m_reader->dataArrived.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+SerialPort::SerialPort() : m_reader(NewReaderLink()) {}
+
+std::shared_ptr<SerialPort::ReaderLink> SerialPort::NewReaderLink() {
+  auto link = std::make_shared<ReaderLink>();
+  link->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  link->dataArrived.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  return link;
 }
 
 SerialPort::~SerialPort() { Close(); }
@@ -300,9 +304,7 @@ bool SerialPort::StopReader() {
   // handle). This object goes on with a link of its own.
   m_port.Release();
   m_ioEvent.Reset();
-  m_reader = std::make_shared<ReaderLink>();
-  m_reader->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  m_reader->dataArrived.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  m_reader = NewReaderLink();
   return false;
 }
 

@@ -105,6 +105,7 @@ class SerialPort {
     ReceiveBuffer received;                  // both threads, locked inside
   };
 
+  static std::shared_ptr<ReaderLink> NewReaderLink();
   static DWORD WINAPI ReaderThread(void* parameter);
   static void ReadUntilStopped(ReaderLink& link);
   static void ReadLoop(ReaderLink& link);
