@@ -17,11 +17,10 @@ namespace {
 // opens no port, so a busy or slow one (Bluetooth) cannot hold the dialog.
 std::vector<std::uint32_t> PresentSerialPorts() {
   std::vector<std::uint32_t> ports;
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &opened) !=
-      ERROR_SUCCESS)
+  win::RegKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ,
+                      key.Put()) != ERROR_SUCCESS)
     return ports;
-  const win::RegKey key(opened);
   for (DWORD i = 0;; ++i) {
     char name[256], data[32];
     DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
