@@ -63,10 +63,14 @@ void RunScript(const std::vector<std::string>& statements, const ScriptInputs& i
 void WaitForText(std::string_view target, ScriptHost& host) {
   const std::uint32_t start = host.Tick();
   std::string received;  // this wait's own: bytes taken here are gone for later waits
-  while (host.Tick() - start < kWaitTimeoutMs) {
+  for (;;) {
+    // The deadline is read before the look: an answer that came while the
+    // user interface thread was held past it still counts.
+    const bool late = host.Tick() - start >= kWaitTimeoutMs;
     const std::string piece = host.Take(kWaitTakeBytes);
     received.append(piece, 0, piece.find('\0'));
     if (received.find(target) != std::string::npos) return;
+    if (late) break;
     host.AwaitData(kWaitPollMs);
     if (host.Cancelled()) throw ScriptCancelled();
   }

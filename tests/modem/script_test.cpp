@@ -118,9 +118,19 @@ TEST_F(Script, WaitTakesAt255BytesAPieceAndGivesUpAfter30Seconds) {
   EXPECT_EQ(host.takes[0].size(), 255u);
   EXPECT_EQ(host.takes[1].size(), 255u);
   EXPECT_EQ(host.takes[2].size(), 90u);
-  // Polls every 500 ms: the 60th poll brings the counter to 30 s.
-  EXPECT_EQ(host.takes.size(), 60u);
+  // Polls every 500 ms: the 60th poll brings the counter to 30 s, and one
+  // last look follows it.
+  EXPECT_EQ(host.takes.size(), 61u);
   EXPECT_EQ(host.ElapsedMs(), 30000u);
+}
+
+TEST_F(Script, AnAnswerThatCameWhileThePauseWasHeldPastTheDeadlineCounts) {
+  struct HeldHost : FakeHost {
+    void AwaitData(unsigned) override { Pause(35000); }
+  } held;
+  held.Arrive("CONNECT", 3000);
+  EXPECT_NO_THROW(WaitForText("CONNECT", held));
+  EXPECT_TRUE(held.log.empty());
 }
 
 TEST_F(Script, WaitFindsTextSplitAcrossPieces) {
