@@ -43,6 +43,21 @@ INT_PTR Dialog::DoModal() {
                            &Dialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+bool Dialog::Create() {
+  m_modeless = true;
+  return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_parent,
+                              &Dialog::StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  if (m_modeless)
+    ::DestroyWindow(Handle());
+  else
+    ::EndDialog(Handle(), result);
+}
+
+bool Dialog::PreTranslateMessage(MSG& msg) { return ::IsDialogMessageA(Handle(), &msg) != FALSE; }
+
 bool Dialog::UpdateData(bool saving) {
   DataExchange dx(*this, saving);
   DoDataExchange(dx);

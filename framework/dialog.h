@@ -1,5 +1,5 @@
-// Dialog: a modal dialog from a template id, with data exchange between
-// members and controls.
+// Dialog: a dialog from a template id, modal (DoModal) or modeless (Create),
+// with data exchange between members and controls.
 //
 //   class CAddUser : public framework::Dialog {
 //     void DoDataExchange(framework::DataExchange& dx) override {
@@ -59,9 +59,16 @@ class Dialog : public Window {
   // IDOK, IDCANCEL or the value given to EndDialog; -1 when the dialog
   // could not be created.
   INT_PTR DoModal();
+  // Modeless: creates the dialog, which shows itself when its template says
+  // WS_VISIBLE; false when it could not be created. EndDialog then destroys
+  // the window; the object must outlive it.
+  bool Create();
 
   bool UpdateData(bool saving);
-  void EndDialog(INT_PTR result) { ::EndDialog(Handle(), result); }
+  void EndDialog(INT_PTR result);
+  // The dialog keys (Tab, Enter, Escape, mnemonics) in whatever loop runs:
+  // a modeless dialog's in the thread's loop, any dialog's in a delivery's.
+  bool PreTranslateMessage(MSG& msg) override;
   // Moves the keyboard focus to control `id` and selects its whole text.
   void SelectField(int id);
 
@@ -86,6 +93,7 @@ class Dialog : public Window {
 
   UINT m_templateId;
   HWND m_parent;
+  bool m_modeless = false;
   bool m_unhandled = false;  // set by DefaultProc during one dispatch
 };
 

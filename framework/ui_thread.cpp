@@ -49,6 +49,11 @@ int UiThread::RunMessageLoop() {
   return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
 }
 
+bool UiThread::PreTranslate(MSG& msg) {
+  UiThread* thread = Current();
+  return thread && thread->PreTranslateMessage(msg);
+}
+
 bool UiThread::PreTranslateMessage(MSG& msg) {
   for (HWND hwnd = msg.hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
     Window* window = Window::FromHandle(hwnd);

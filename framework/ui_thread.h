@@ -40,6 +40,10 @@ class UiThread {
 
   // The message loop: until WM_QUIT, whose exit code it returns.
   int RunMessageLoop();
+  // What the message loop does before it dispatches a message, for loops of
+  // other code on a UiThread (a delivery's pauses): false when the calling
+  // thread has no UiThread or nothing consumed the message.
+  static bool PreTranslate(MSG& msg);
 
  protected:
   // False ends the thread at once.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "framework/held_choice.h"
 #include "framework/ui_thread.h"
 
 namespace framework {
@@ -67,6 +68,10 @@ bool Window::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
 }
 
 LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Menus, moving and sizing run modal loops of their own: not while the
+  // main window is busy with a delivery.
+  if (msg == WM_SYSCOMMAND && StartsModalLoop(wParam) && HoldWhileBusy(m_hWnd, msg, wParam, lParam))
+    return 0;
   LRESULT result = 0;
   try {
     result = WindowProc(msg, wParam, lParam);
