@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/ui_thread.h"
+
 namespace modem {
 namespace {
 
@@ -13,6 +15,8 @@ bool HandleWaitingMessages() {
       ::PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
+    // As in the thread's own loop: a dialog's keys, the frame's accelerators.
+    if (framework::UiThread::PreTranslate(msg)) continue;
     // Key messages are only translated: the character messages that
     // TranslateMessage posts are dispatched instead.
     if (!::TranslateMessage(&msg)) ::DispatchMessageA(&msg);
