@@ -17,6 +17,13 @@
 
 const UINT g_uTrayNotifyMessage = ::RegisterWindowMessageA("TELLISTRYTRAYNOTIFY");
 
+namespace {
+
+constexpr char kExitStopping[] = "Exit requested: stopping the current delivery";
+constexpr char kSessionStopping[] = "Windows is ending the session: stopping the current delivery";
+
+}  // namespace
+
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   // No cursor and no background: the list covers the whole client area.
   cs.lpszClass = MAKEINTATOM(framework::RegisterWindowClass(
@@ -56,9 +63,27 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return FALSE;
-    case WM_CLOSE:  // from outside (the Close item is disabled): as a confirmed Exit
-      CloseWhenIdle();
+    case WM_CLOSE:  // Yes to the Exit question, or from outside: as a confirmed Exit
+      CloseWhenIdle(kExitStopping);
       return 0;
+    // Log-off, shutdown, or an installer that needs the program closed: a
+    // confirmed Exit without the question. A delivery is stopped when the
+    // session is asked, so its end reaches the log before the session ends;
+    // an idle window goes when the end is certain.
+    case WM_QUERYENDSESSION:
+      if (m_bDispatching) CloseWhenIdle(kSessionStopping);
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) CloseWhenIdle(kSessionStopping);
+      return 0;
+    case WM_ENTERMENULOOP:
+      m_bInMenuLoop = true;
+      break;
+    case WM_EXITMENULOOP:
+      m_bInMenuLoop = false;
+      break;
+    case framework::kHoldChoiceMessage:
+      return HoldChoice(*reinterpret_cast<const framework::HeldChoice*>(lParam));
     case WM_COMMAND:
       if (lParam == 0 && OnCommand(LOWORD(wParam))) return 0;
       break;
@@ -116,15 +141,12 @@ bool CMainFrame::OnCommand(UINT id) {
 void CMainFrame::OnDialogCommand(UINT id) {
   // A delivery's pauses pump messages: a modal dialog opened inside one
   // would hold the delivery (and its port) for as long as it stays open.
-  // It opens when the dispatch ends instead.
-  if (m_bDispatching) {
-    m_nPendingDialog = id;
-    return;
-  }
-  // A confirmed Exit from the tray may destroy this window (and object)
-  // while the dialog runs: nothing after DoModal touches a member.
+  // It opens when the alert being sent is done instead.
+  if (HoldChoice({Handle(), WM_COMMAND, id, 0})) return;
+  // A confirmed Exit may destroy this window (and object) while the dialog
+  // runs: nothing after DoModal touches a member.
   if (id == ID_APP_ABOUT) {
-    CAboutDlg(GetVersionNumber(), ModuleDirectoryPath(kHelpFileName)).DoModal();
+    CAboutDlg(Handle(), GetVersionNumber(), ModuleDirectoryPath(kHelpFileName)).DoModal();
     return;
   }
   if (id == ID_ADDRESS_BOOK) {
@@ -137,37 +159,68 @@ void CMainFrame::OnDialogCommand(UINT id) {
 }
 
 void CMainFrame::OnExit() {
+  // Asked again while the question is open: the same box comes forward.
+  if (m_pExitQuestion && m_pExitQuestion->Handle()) {
+    ::SetForegroundWindow(m_pExitQuestion->Handle());
+    return;
+  }
+  m_pExitQuestion = std::make_unique<CExitQuestion>(Handle());
+  if (m_pExitQuestion->Create()) return;
+  // No modeless box to be had: the modal one, as the last way out.
+  m_pExitQuestion.reset();
   const std::string question = framework::LoadResourceString(IDS_ARE_YOU_SURE);
   if (::MessageBoxA(Handle(), question.c_str(), "Tellistry", MB_YESNO | MB_ICONQUESTION) == IDYES)
-    CloseWhenIdle();
+    ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void CMainFrame::CloseWhenIdle() {
+void CMainFrame::CloseWhenIdle(std::string_view stopping) {
   // During a delivery the pump inside OnAlertMessage dispatches this: the
   // window (and this object) must outlive that call. The flag stops the
   // delivery at its next step; the dispatch then returns and closes.
   if (m_bDispatching) {
-    m_bExitPending = true;
-    LogActivity("Exit requested: stopping the current delivery", LogLevel::Warning);
+    if (!std::exchange(m_bExitPending, true)) LogActivity(stopping, LogLevel::Warning);
     return;
   }
   DestroyWindow();
+}
+
+BOOL CMainFrame::HoldChoice(const framework::HeldChoice& choice) {
+  if (!m_bDispatching) return FALSE;
+  // Moving and sizing follow the mouse button that started them: refused.
+  if (choice.message != WM_SYSCOMMAND || !framework::FollowsTheMouse(choice.wParam))
+    m_heldChoices.push_back(choice);
+  return TRUE;
 }
 
 LRESULT CMainFrame::OnAlertMessage() {
   // A delivery pumps messages: an alert message that arrives meanwhile
   // finds the loop below running, which takes its alert in turn.
   if (m_bDispatching) return 0;
+  // An open menu runs its own loop, and the dispatch would run inside it
+  // with the menu frozen until the queue is empty: the menu closes, and the
+  // alerts go out from the loop it returns to. A message whose alert an
+  // earlier dispatch took leaves the menu alone.
+  if (m_bInMenuLoop) {
+    if (m_alerts.Count() == 0) return 0;
+    ::EndMenu();
+    ::PostMessageA(Handle(), g_uAlertMessage, 0, 0);
+    return 0;
+  }
   m_bDispatching = 1;
   std::string text;
-  while (!m_bExitPending && m_alerts.Pop(text)) intake::DispatchAlert(text, m_bExitPending);
+  // A choice held during an alert goes before the next alert.
+  while (!m_bExitPending && m_heldChoices.empty() && m_alerts.Pop(text))
+    intake::DispatchAlert(text, m_bExitPending);
   m_bDispatching = 0;
   if (m_bExitPending) {
     DestroyWindow();  // deletes this object: nothing after it
     return 0;
   }
-  if (m_nPendingDialog)
-    ::PostMessageA(Handle(), WM_COMMAND, std::exchange(m_nPendingDialog, 0), 0);
+  if (m_heldChoices.empty()) return 0;
+  for (const framework::HeldChoice& choice : std::exchange(m_heldChoices, {}))
+    ::PostMessageA(choice.window, choice.message, choice.wParam, choice.lParam);
+  // The rest of the queue after them: a dialog they open dispatches it.
+  if (m_alerts.Count() != 0) ::PostMessageA(Handle(), g_uAlertMessage, 0, 0);
   return 0;
 }
 
@@ -209,7 +262,8 @@ LRESULT CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
       ::ShowWindow(Handle(), SW_SHOWNORMAL);
       break;
     case WM_RBUTTONDOWN:
-      ShowTrayMenu();
+      // The menu's loop would hold a delivery: it opens when the alert is done.
+      if (!HoldChoice({Handle(), g_uTrayNotifyMessage, 0, WM_RBUTTONDOWN})) ShowTrayMenu();
       break;
   }
   return 0;

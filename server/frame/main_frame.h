@@ -7,8 +7,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "framework/frame_window.h"
+#include "framework/held_choice.h"
+#include "server/frame/exit_question.h"
 #include "server/frame/tray_icon.h"
 #include "server/intake/alert_queue.h"
 #include "server/intake/mailslot_listener.h"
@@ -47,7 +51,12 @@ class CMainFrame : public framework::FrameWindow {
   void OnExit();
   // The About box, address book and settings dialogs.
   void OnDialogCommand(UINT id);
-  void CloseWhenIdle();
+  // A confirmed Exit: the window goes now, or, during a dispatch, the
+  // delivery stops at its next step with `stopping` in the log and the
+  // window goes when the dispatch returns.
+  void CloseWhenIdle(std::string_view stopping);
+  // TRUE when a dispatch runs: the choice is kept for its end (or refused).
+  BOOL HoldChoice(const framework::HeldChoice& choice);
   LRESULT OnLogMessage();
   LRESULT OnTrayNotify(LPARAM mouseMessage);
   LRESULT OnAlertMessage();
@@ -59,7 +68,11 @@ class CMainFrame : public framework::FrameWindow {
   // Exit confirmed during a dispatch. User-interface thread only: set by a
   // message that a delivery's pump handles, read by the running delivery.
   bool m_bExitPending = false;
-  UINT m_nPendingDialog = 0;  // dialog command chosen during a dispatch
+  // Menus and dialogs chosen during a dispatch, in the order chosen, posted
+  // back when the alert being sent is done. User-interface thread only.
+  std::vector<framework::HeldChoice> m_heldChoices;
+  bool m_bInMenuLoop = false;  // a menu of this window is open
+  std::unique_ptr<CExitQuestion> m_pExitQuestion;
   intake::AlertQueue m_alerts;
   intake::MailslotListener m_listener;
   DWORD m_listenerError = 0;

@@ -14,6 +14,10 @@
 
 #define IDS_ARE_YOU_SURE 303
 
+// The Exit question: a Yes/No box that leaves deliveries running.
+#define IDD_EXIT_QUESTION 304
+#define IDC_QUESTION_ICON 1004
+
 // Commands.
 #define ID_ADDRESS_BOOK 129
 #define ID_MAINTAIN_SETTINGS 1000
