@@ -4,6 +4,7 @@
 
 #include "common/trim.h"
 #include "framework/app.h"
+#include "framework/held_choice.h"
 #include "framework/window.h"
 #include "server/directory/address_book.h"
 #include "server/directory/names.h"
@@ -37,27 +38,37 @@ BOOL CAddressBook::OnInitDialog() {
 }
 
 bool CAddressBook::OnCommand(int id, int code, HWND control) {
+  void (CAddressBook::*action)() = nullptr;
   if (control && code == BN_CLICKED) {
     switch (id) {
-      case IDC_ADD_USER: AddUser(); return true;
-      case IDC_EDIT_USER: EditUser(); return true;
-      case IDC_DELETE_USER: DeleteUser(); return true;
-      case IDC_ADD_GROUP: AddGroup(); return true;
-      case IDC_EDIT_GROUP: EditGroup(); return true;
-      case IDC_DELETE_GROUP: DeleteGroup(); return true;
+      case IDC_ADD_USER: action = &CAddressBook::AddUser; break;
+      case IDC_EDIT_USER: action = &CAddressBook::EditUser; break;
+      case IDC_DELETE_USER: action = &CAddressBook::DeleteUser; break;
+      case IDC_ADD_GROUP: action = &CAddressBook::AddGroup; break;
+      case IDC_EDIT_GROUP: action = &CAddressBook::EditGroup; break;
+      case IDC_DELETE_GROUP: action = &CAddressBook::DeleteGroup; break;
     }
   }
-  return Dialog::OnCommand(id, code, control);
+  if (!action) return Dialog::OnCommand(id, code, control);
+  // Each action opens a dialog or a question: not inside a delivery's pause.
+  if (!framework::HoldWhileBusy(Handle(), WM_COMMAND, MAKEWPARAM(id, code),
+                                reinterpret_cast<LPARAM>(control)))
+    (this->*action)();
+  return true;
 }
 
 bool CAddressBook::OnNotify(int id, const NMHDR& header, LRESULT& result) {
   if (header.code != NM_DBLCLK) return false;
+  // A double-click is the Edit button of its list (the click selected the
+  // row), so that it waits for a delivery's end like the button.
+  int edit = 0;
   if (id == IDC_USERS_LIST)
-    EditUser();
+    edit = IDC_EDIT_USER;
   else if (id == IDC_GROUPS_LIST)
-    EditGroup();
+    edit = IDC_EDIT_GROUP;
   else
     return false;
+  OnCommand(edit, BN_CLICKED, ::GetDlgItem(Handle(), edit));
   result = 0;
   return true;
 }

@@ -5,6 +5,7 @@
 #include "common/handle.h"
 #include "common/trim.h"
 #include "framework/app.h"
+#include "framework/held_choice.h"
 #include "framework/window.h"
 #include "server/directory/names.h"
 #include "server/directory/phone_number.h"
@@ -56,14 +57,20 @@ BOOL CMaintainSettings::OnInitDialog() {
 }
 
 bool CMaintainSettings::OnCommand(int id, int code, HWND control) {
+  void (CMaintainSettings::*action)() = nullptr;
   if (control && code == BN_CLICKED) {
     switch (id) {
-      case IDC_ADD_ENTRY: AddEntry(); return true;
-      case IDC_EDIT_ENTRY: EditEntry(); return true;
-      case IDC_DELETE_ENTRY: DeleteEntry(); return true;
+      case IDC_ADD_ENTRY: action = &CMaintainSettings::AddEntry; break;
+      case IDC_EDIT_ENTRY: action = &CMaintainSettings::EditEntry; break;
+      case IDC_DELETE_ENTRY: action = &CMaintainSettings::DeleteEntry; break;
     }
   }
-  return Dialog::OnCommand(id, code, control);
+  if (!action) return Dialog::OnCommand(id, code, control);
+  // Each action opens a dialog or a question: not inside a delivery's pause.
+  if (!framework::HoldWhileBusy(Handle(), WM_COMMAND, MAKEWPARAM(id, code),
+                                reinterpret_cast<LPARAM>(control)))
+    (this->*action)();
+  return true;
 }
 
 void CMaintainSettings::RefreshFromStore() {
