@@ -5,8 +5,8 @@
 #include "common/format.h"
 #include "server/res/resource_ids.h"
 
-CAboutDlg::CAboutDlg(int versionNumber, std::string helpFilePath)
-    : Dialog(IDD_ABOUTBOX), m_versionNumber(versionNumber), m_helpFilePath(std::move(helpFilePath)) {}
+CAboutDlg::CAboutDlg(HWND parent, int versionNumber, std::string helpFilePath)
+    : Dialog(IDD_ABOUTBOX, parent), m_versionNumber(versionNumber), m_helpFilePath(std::move(helpFilePath)) {}
 
 BOOL CAboutDlg::OnInitDialog() {
   // The template names the help file; the link gets its full path.

@@ -1,6 +1,6 @@
 // CAboutDlg: the About box on template 100: the program's icon, name and
-// version on a coloured face, and three support links. Modal, without a
-// parent. Win32; the user-interface thread.
+// version on a coloured face, and three support links. Modal to the main
+// window. Win32; the user-interface thread.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +16,10 @@ class CAboutDlg : public framework::Dialog {
   // The face's colour (RGB 99, 156, 165); plain statics write on it in white.
   static constexpr COLORREF kFaceColour = 0x00A59C63;
 
-  // `versionNumber`: major * 10000 + minor * 100; `helpFilePath`: where the
-  // help file is (beside the program, wherever it was installed).
-  CAboutDlg(int versionNumber, std::string helpFilePath);
+  // `parent`: the window it is modal to; `versionNumber`: major * 10000 +
+  // minor * 100; `helpFilePath`: where the help file is (beside the
+  // program, wherever it was installed).
+  CAboutDlg(HWND parent, int versionNumber, std::string helpFilePath);
 
  protected:
   BOOL OnInitDialog() override;

@@ -204,7 +204,7 @@ void InspectAboutBox(DWORD dialogThread, AboutFacts& facts) {
 TEST(AboutBox, ShowsVersionLinksHandAndColouredFace) {
   AboutFacts facts;
   std::thread inspector(InspectAboutBox, ::GetCurrentThreadId(), std::ref(facts));
-  CAboutDlg about(10000, BesideThisProgram("TELLISTRY.CHM"));
+  CAboutDlg about(nullptr, 10000, BesideThisProgram("TELLISTRY.CHM"));
   const INT_PTR result = about.DoModal();
   inspector.join();
   ASSERT_TRUE(facts.found);
