@@ -416,6 +416,38 @@ int TrayTips(char**) {
   return 0;
 }
 
+// A popup menu of the server's (the tray menu or one of the window's) on
+// screen.
+bool MenuShown() {
+  HWND main = FindMainWindow();
+  if (!main) return false;
+  HWND menu = FindServerWindow(main, "#32768");
+  return menu && ::IsWindowVisible(menu);
+}
+
+int Menu(char** args) { return WaitFor(Milliseconds(args[0]), MenuShown) ? 0 : 1; }
+
+int MenuGone(char** args) {
+  return WaitFor(Milliseconds(args[0]), [] { return !MenuShown(); }) ? 0 : 1;
+}
+
+// As Windows does at log-off: the question, then the end for certain.
+int EndSession(char**) {
+  HWND main = MainWindow();
+  if (!main) return 1;
+  DWORD_PTR agreed = FALSE;
+  if (!::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                             kPatienceMs, &agreed))
+    return 1;
+  std::printf("%s\n", agreed ? "agreed" : "refused");
+  if (!agreed) return 1;
+  // The window may be gone by now, or go while it handles this.
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kPatienceMs,
+                        &ignored);
+  return 0;
+}
+
 int Windows(char**) {
   PrintLines(stdout, TopLevelWindows());
   return 0;
@@ -731,6 +763,14 @@ int GetText(char** args) {
   });
 }
 
+int Modal(char** args) {
+  HWND dialog = DialogOrFail(args[0]);
+  if (!dialog) return 1;
+  HWND main = FindMainWindow();
+  std::printf("%d\n", main && ::GetWindow(dialog, GW_OWNER) == main && !::IsWindowEnabled(main));
+  return 0;
+}
+
 int Enabled(char** args) {
   return OnControl(args, [](HWND, HWND control) {
     std::printf("%d\n", ::IsWindowEnabled(control) ? 1 : 0);
@@ -826,6 +866,12 @@ constexpr CommandEntry kCommands[] = {
      ShellRestarted},
     {"windows", 0, "windows             print every top-level window: handle, pid, class, title",
      Windows},
+    {"menu", 1, "menu MS             wait until a popup menu of the server shows", Menu},
+    {"menu-gone", 1, "menu-gone MS        wait until no popup menu of the server shows", MenuGone},
+    {"endsession", 0,
+     "endsession          send WM_QUERYENDSESSION, then WM_ENDSESSION, to the main window, as a\n"
+     "                      log-off does; print \"agreed\" or \"refused\"",
+     EndSession},
     // Help
     {"help-window", 1,
      "help-window MS      wait for the server's help window; print its selected tab\n"
@@ -842,6 +888,8 @@ constexpr CommandEntry kCommands[] = {
     {"set", 3, "set TITLE ID TEXT   set a control's text (escapes as in SEND)", SetText},
     {"get", 2, "get TITLE ID        print a control's text", GetText},
     {"enabled", 2, "enabled TITLE ID    print 1 when the control is enabled, else 0", Enabled},
+    {"modal", 1, "modal TITLE         print 1 when dialog TITLE is modal to the main window, else 0",
+     Modal},
     {"focus", 1, "focus TITLE         print the focused control's id and its selection", Focus},
     {"click", 2, "click TITLE ID      click button ID", Click},
     {"combo", 2, "combo TITLE ID      print a combo box's items, the selected one marked *", Combo},
