@@ -225,6 +225,7 @@ LRESULT CMainFrame::OnAlertMessage() {
 }
 
 BOOL CMainFrame::DestroyWindow() {
+  // The stop hands over what is still in the mailslot as well.
   m_listener.Stop();
   // Alerts queued that no dispatch will take now are named, and the last
   // entries reach the list before it goes.

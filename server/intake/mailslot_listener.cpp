@@ -3,7 +3,6 @@
 #include <array>
 
 #include "common/datagram.h"
-#include "server/intake/duplicate_filter.h"
 
 const UINT g_uAlertMessage = ::RegisterWindowMessageA("TELLISTRYMESSAGE");
 
@@ -13,6 +12,10 @@ namespace {
 // After a read that failed while listening, so a broken handle cannot turn
 // the loop into a busy one.
 constexpr DWORD kFailedReadPauseMs = 250;
+
+// The stop's wake-up message. Once the run flag is clear a message of this
+// size is taken for it; no alert datagram is that short.
+constexpr char kWakeUp = 0;
 
 }  // namespace
 
@@ -61,18 +64,23 @@ bool MailslotListener::Stop() {
   win::FileHandle writer(::CreateFileA(m_name.c_str(), GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-  const char wakeUp = 0;
   DWORD written = 0;
-  if (!writer || !::WriteFile(writer.Get(), &wakeUp, 1, &written, nullptr)) {
+  if (!writer || !::WriteFile(writer.Get(), &kWakeUp, sizeof kWakeUp, &written, nullptr)) {
     // A writer that keeps the mailslot open without sharing it shuts out the
     // wake-up: cancel the read itself.
     ::CancelSynchronousIo(m_hListenerThread.Get());
   }
   if (::WaitForSingleObject(link.evListenerStopped.Get(), kStopTimeoutMs) != WAIT_OBJECT_0) {
-    // Still blocked: not killed (it may hold the queue's lock or the heap's).
-    // The mailslot stays open under it, so a late release reads from it and
-    // not from whatever handle would reuse its number; the thread's own
+    // Still running: not killed (it may hold the queue's lock or the heap's).
+    // It loses the queue and the window, which go with their owner; the
+    // mailslot stays open under it, so a late release reads from it and not
+    // from whatever handle would reuse its number; the thread's own
     // reference keeps the block alive, and it ends with the process.
+    {
+      win::ScopedLock lock(link.csHandOver);
+      link.queue = nullptr;
+      link.window = nullptr;
+    }
     m_link.reset();
     return false;
   }
@@ -89,21 +97,36 @@ DWORD WINAPI MailslotListener::ListenerThreadProc(void* param) {
 void MailslotListener::Listen(Link& link) {
   DuplicateFilter filter;
   alert::DatagramBytes buffer{};
-  HANDLE slot = link.hMailslot.Get();
+  const HANDLE slot = link.hMailslot.Get();
+  DWORD read = 0;
   while (link.bListening) {
-    DWORD read = 0;
     if (!::ReadFile(slot, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
       if (link.bListening) ::Sleep(kFailedReadPauseMs);
       continue;
     }
-    if (!link.bListening) break;  // the stop's wake-up
-    // A short message reads its missing tail as empty.
-    alert::Datagram datagram = alert::ParseDatagram(std::span(buffer.data(), read));
-    if (!filter.Accept(datagram.tick, datagram.computerName)) continue;
-    link.queue->Push(std::move(datagram.text));
-    ::PostMessageA(link.window, g_uAlertMessage, 0, 0);
+    if (link.bListening || read != sizeof kWakeUp)
+      HandOver(link, filter, std::span(buffer.data(), read));
+  }
+  // Datagrams written before the stop are alerts like the others: what is
+  // still in the mailslot is handed over too, the read no longer waiting.
+  // (A stream of writers that keeps it full is cut short by the stop's own
+  // time limit.)
+  if (::SetMailslotInfo(slot, 0)) {
+    while (::ReadFile(slot, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+      if (read != sizeof kWakeUp) HandOver(link, filter, std::span(buffer.data(), read));
   }
   ::SetEvent(link.evListenerStopped.Get());
+}
+
+void MailslotListener::HandOver(Link& link, DuplicateFilter& filter,
+                                std::span<const unsigned char> message) {
+  // A short message reads its missing tail as empty.
+  alert::Datagram datagram = alert::ParseDatagram(message);
+  if (!filter.Accept(datagram.tick, datagram.computerName, datagram.text)) return;
+  win::ScopedLock lock(link.csHandOver);
+  if (!link.queue) return;  // a stop gave up on this thread: the queue may be gone
+  link.queue->Push(std::move(datagram.text));
+  ::PostMessageA(link.window, g_uAlertMessage, 0, 0);
 }
 
 }  // namespace intake

@@ -6,21 +6,26 @@
 // datagram. The thread never touches a window and writes nothing to the log.
 //
 // Stop releases the blocked read by writing a one-byte wake-up message to
-// the mailslot after clearing the run flag (the listener drops whatever it
-// reads once the flag is clear), then closes the mailslot and waits at most
-// 10,000 ms for the thread's end signal. A thread still blocked then is left
-// to end with the process: it is never killed, and what it may still touch
-// when its read is released (the run flag, its end signal, the mailslot
-// handle) lives in a block it shares, which outlives this object.
+// the mailslot after clearing the run flag. The thread then hands over what
+// is still in the mailslot, so every alert written before the stop reaches
+// the queue (where the closing window names it), and ends. Stop waits at
+// most 10,000 ms for that, then closes the mailslot. A thread still running
+// then is left to end with the process: it is never killed; what it may
+// still touch when its read is released (the run flag, its end signal, the
+// mailslot handle) lives in a block it shares, which outlives this object,
+// and the stop cuts it off from the queue and the window first.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <memory>
+#include <span>
 
 #include "common/handle.h"
+#include "common/sync.h"
 #include "server/intake/alert_queue.h"
+#include "server/intake/duplicate_filter.h"
 
 // Registered before the entry point: "one alert is waiting".
 extern const UINT g_uAlertMessage;
@@ -50,14 +55,17 @@ class MailslotListener {
     win::FileHandle hMailslot;
     win::KernelHandle evListenerStopped;  // auto-reset, set by the thread at its end
     std::atomic<LONG> bListening{0};
-    // Read by the thread only while the run flag is set; the stop clears
-    // the flag before their owners go.
+    // Where accepted texts go, under csHandOver (taken before the queue's
+    // own lock, never the other way round). Set before the thread starts;
+    // cleared by a stop that gives up on the thread, whose owners then go.
+    win::CriticalSection csHandOver;
     HWND window = nullptr;
     AlertQueue* queue = nullptr;
   };
 
   static DWORD WINAPI ListenerThreadProc(void* param);
   static void Listen(Link& link);
+  static void HandOver(Link& link, DuplicateFilter& filter, std::span<const unsigned char> message);
 
   // User-interface thread (Start and Stop).
   std::shared_ptr<Link> m_link;

@@ -7,17 +7,27 @@ namespace {
 
 TEST(DuplicateFilter, DropsOnlyARepeatOfTheLastAccepted) {
   DuplicateFilter filter;
-  EXPECT_TRUE(filter.Accept(100, "HOST"));
-  EXPECT_FALSE(filter.Accept(100, "host"));  // same tick, name in other case
-  EXPECT_TRUE(filter.Accept(100, "OTHER"));  // same tick, other computer
-  EXPECT_TRUE(filter.Accept(100, "HOST"));   // A, B, A: accepted again
-  EXPECT_TRUE(filter.Accept(101, "HOST"));
+  EXPECT_TRUE(filter.Accept(100, "HOST", "a"));
+  EXPECT_FALSE(filter.Accept(100, "host", "a"));  // same tick and text, name in other case
+  EXPECT_TRUE(filter.Accept(100, "OTHER", "a"));  // same tick, other computer
+  EXPECT_TRUE(filter.Accept(100, "HOST", "a"));   // A, B, A: accepted again
+  EXPECT_TRUE(filter.Accept(101, "HOST", "a"));
+}
+
+TEST(DuplicateFilter, TwoTextsInOneTickAreTwoAlerts) {
+  DuplicateFilter filter;
+  EXPECT_TRUE(filter.Accept(100, "HOST", "x\tAdmins\tfirst"));
+  EXPECT_TRUE(filter.Accept(100, "HOST", "x\tAdmins\tsecond"));
+  EXPECT_FALSE(filter.Accept(100, "HOST", "x\tAdmins\tsecond"));
+  EXPECT_TRUE(filter.Accept(100, "HOST", "x\tAdmins\tsecon"));  // a prefix is another text
+  EXPECT_TRUE(filter.Accept(100, "HOST", ""));
+  EXPECT_FALSE(filter.Accept(100, "HOST", ""));
 }
 
 TEST(DuplicateFilter, FirstDatagramIsAcceptedWhateverItCarries) {
   DuplicateFilter filter;
-  EXPECT_TRUE(filter.Accept(0xFFFFFFFFu, ""));
-  EXPECT_FALSE(filter.Accept(0xFFFFFFFFu, ""));
+  EXPECT_TRUE(filter.Accept(0xFFFFFFFFu, "", ""));
+  EXPECT_FALSE(filter.Accept(0xFFFFFFFFu, "", ""));
 }
 
 TEST(SameComputerName, FoldsLettersOnly) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,48 @@ TEST(MailslotListener, QueuesEachAcceptedDatagramAndDropsRepeats) {
   EXPECT_EQ(PopAll(queue), (std::vector<std::string>{"a\tAdmins\tfirst", "b\tAdmins\tsecond",
                                                      "a\tAdmins\tfirst", ""}));
   EXPECT_TRUE(listener.Stop());
+}
+
+TEST(MailslotListener, TwoAlertsInOneTickBothArriveAndCopiesOnce) {
+  Receiver receiver;
+  AlertQueue queue;
+  MailslotListener listener;
+  ASSERT_EQ(listener.Start(receiver.Handle(), queue, kSlot), 0u);
+  ASSERT_TRUE(Send(700, "HOST", "a\tAdmins\tfirst"));
+  ASSERT_TRUE(Send(700, "HOST", "a\tAdmins\tsecond"));
+  // A copy of the second whose bytes after the NULs differ: still a copy.
+  alert::DatagramBytes copy = alert::BuildDatagram(700, "host", "a\tAdmins\tsecond");
+  std::fill(copy.begin() + alert::kTickSize + 5, copy.begin() + alert::kTextOffset, 'x');
+  std::fill(copy.begin() + alert::kTextOffset + 17, copy.end(), 'y');
+  ASSERT_TRUE(alert::WriteDatagramTo(kSlot, copy));
+  EXPECT_EQ(receiver.CountPosts(2), 2);
+  EXPECT_EQ(PopAll(queue),
+            (std::vector<std::string>{"a\tAdmins\tfirst", "a\tAdmins\tsecond"}));
+  EXPECT_TRUE(listener.Stop());
+}
+
+TEST(MailslotListener, DatagramsStillInTheMailslotAtStopReachTheQueue) {
+  Receiver receiver;
+  AlertQueue queue;
+  MailslotListener listener;
+  ASSERT_EQ(listener.Start(receiver.Handle(), queue, kSlot), 0u);
+  // Through one handle, faster than the listener takes them: some are still
+  // waiting when the stop comes.
+  constexpr int kCount = 200;
+  std::vector<std::string> written;
+  {
+    win::FileHandle writer(::CreateFileA(kSlot, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(writer);
+    for (int i = 0; i < kCount; ++i) {
+      written.push_back("x\tAdmins\tlate " + std::to_string(i));
+      const alert::DatagramBytes bytes = alert::BuildDatagram(9, "HOST", written.back());
+      DWORD n = 0;
+      ASSERT_TRUE(::WriteFile(writer.Get(), bytes.data(), alert::kDatagramSize, &n, nullptr));
+    }
+  }
+  EXPECT_TRUE(listener.Stop());
+  EXPECT_EQ(PopAll(queue), written);
 }
 
 TEST(MailslotListener, ShortMessageReadsItsMissingTailAsEmpty) {
