@@ -7,12 +7,12 @@ set -euo pipefail
 file=$1
 export LC_ALL=C
 
-# offset_after KEY: the byte offset of the UTF-16 key (with its terminating
-# NUL) in the file; the block's value follows at the next 32-bit boundary.
+# offset_of KEY [AFTER]: the byte offset of the first UTF-16 key KEY (with
+# its terminating NUL) in the file beyond offset AFTER.
 offset_of() {
   local pattern
   pattern=$(sed 's/./&\\x00/g' <<<"$1")'\x00\x00'
-  grep -obUaP -m1 "$pattern" "$file" | head -1 | cut -d: -f1
+  grep -obUaP "$pattern" "$file" | cut -d: -f1 | awk -v after="${2:--1}" '$1 > after { print; exit }'
 }
 u32() { od -An -tu4 -j "$1" -N 4 "$file" | tr -d ' '; }
 u16() { od -An -tu2 -j "$1" -N 2 "$file" | tr -d ' '; }
@@ -28,7 +28,7 @@ ms=$(u32 $((fixed + 8)))
 ls=$(u32 $((fixed + 12)))
 version="$((ms >> 16)).$((ms & 0xFFFF)).$((ls >> 16)).$((ls & 0xFFFF))"
 
-translation=$(offset_of Translation)
+translation=$(offset_of Translation "$key")
 [ -n "$translation" ] ||
   { echo "pe_version.sh: $file: the version resource names no language" >&2; exit 1; }
 echo "$version $(u16 $((translation + 26)))"
