@@ -84,9 +84,10 @@ expect_value() {
 # Start menu shortcuts into the user's profile).
 shortcut() { find "$drive_c" -ipath "*/Start Menu/Programs/$1"; }
 
-# snapshot NAME: the machine and user registry and the file tree, without the
-# Windows Installer's own records (its cache and empty bookkeeping keys stay
-# behind by design), Wine's own settings and temporary files.
+# snapshot NAME: the machine and user registry (with the services' and
+# session manager's keys) and the file tree, without the Windows Installer's
+# empty bookkeeping keys and its cache (they stay behind by design), Wine's
+# own settings and temporary files.
 snapshot() {
   local reg
   for hive in 'HKLM\Software' 'HKCU\Software' 'HKLM\System\CurrentControlSet'; do
@@ -94,7 +95,11 @@ snapshot() {
     wine reg export "$hive" "$(winpath "$reg")" /y /reg:64 >/dev/null 2>&1
     iconv -f utf-16 -t utf-8 "$reg" | tr -d '\r'
     rm -f "$reg"
-  done | awk -v RS= -v ORS='\n\n' '!/\\Installer(\\|\])/ && !/^\[HKEY_CURRENT_USER\\Software\\Wine\\/' >"$work/$1.reg"
+  done | awk -v RS= -v ORS='\n\n' '
+    # Empty keys of the Windows Installer bookkeeping stay behind by design;
+    # anything with a value in them counts.
+    /^\[HKEY_LOCAL_MACHINE\\Software\\(Microsoft\\Windows\\CurrentVersion\\|Classes\\)Installer(\\[^]\n]*)?\]$/ { next }
+    !/^\[HKEY_CURRENT_USER\\Software\\Wine\\/' >"$work/$1.reg"
   (cd "$drive_c" && find . | grep -v -i -e '^\./windows/installer' -e '/temp/' -e '^\./windows/temp' |
      sort) >"$work/$1.files"
 }
