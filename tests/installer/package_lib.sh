@@ -84,13 +84,13 @@ expect_value() {
 # Start menu shortcuts into the user's profile).
 shortcut() { find "$drive_c" -ipath "*/Start Menu/Programs/$1"; }
 
-# snapshot NAME: the machine and user registry (with the services' and
-# session manager's keys) and the file tree, without the Windows Installer's
+# snapshot NAME: the machine and user registry (with the event log's
+# sources) and the file tree, without the Windows Installer's
 # empty bookkeeping keys and its cache (they stay behind by design), Wine's
 # own settings and temporary files.
 snapshot() {
   local reg
-  for hive in 'HKLM\Software' 'HKCU\Software' 'HKLM\System\CurrentControlSet'; do
+  for hive in 'HKLM\Software' 'HKCU\Software' 'HKLM\System\CurrentControlSet\Services\EventLog'; do
     reg=$(mktemp "$work/reg.XXXXXX")
     wine reg export "$hive" "$(winpath "$reg")" /y /reg:64 >/dev/null 2>&1
     iconv -f utf-16 -t utf-8 "$reg" | tr -d '\r'

@@ -15,8 +15,8 @@ old=$(winpath "$work/old.msi")
 rebuild=$(winpath "$work/rebuild.msi")
 trap '[ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
       for code in $(products | cut -f3); do wine msiexec /x "$code" /qn >/dev/null 2>&1; done' EXIT
-current=$(sed -n 's/^ *PRODUCTVERSION *\([0-9]*\), *\([0-9]*\), *\([0-9]*\),.*/\1.\2.\3/p' \
-  "$src/server/res/tellistry.rc")
+current=$(msiinfo export "$packages/tellistry-server.msi" Property | tr -d '\r' |
+  awk -F'\t' '$1 == "ProductVersion" { print $2 }')
 startup_shortcut() { [ -n "$(shortcut 'StartUp/Tellistry.lnk')" ]; }
 pending_renames() {
   export_key 'HKLM\System\CurrentControlSet\Control\Session Manager' 64 | grep -F PendingFileRename
@@ -47,7 +47,7 @@ startup_shortcut && pass "the Startup shortcut stays" || fail "the upgrade lost 
 expect_files "$installed" tellistry.exe raisealert.exe pagoret.dll
 expect_files "$installed32" pagoret.dll
 expect_registration
-stop_server
+if kill -0 "$server_pid" 2>/dev/null; then stop_server; else wait "$server_pid"; server_pid=; fi
 
 # A rebuild at the same version (a new product code) replaces the product.
 code=$(products | cut -f3)
@@ -59,7 +59,8 @@ msiexec /i "$rebuild" /qn || fail "installing the same package again failed"
 [ "$(versions Tellistry)" = "$current" ] && pass "the same package again: one product" ||
   fail "after the same package again: $(products)"
 rm -f "$installed/raisealert.exe" "$installed32/pagoret.dll"
-msiexec /fa "$rebuild" /qn || fail "the repair failed"
+# (msiexec /fa: the same on Windows; Wine's msiexec refuses /fa.)
+msiexec /i "$rebuild" /qn REINSTALL=ALL REINSTALLMODE=amus || fail "the repair failed"
 expect_files "$installed" raisealert.exe
 expect_files "$installed32" pagoret.dll
 [ "$(versions Tellistry)" = "$current" ] && pass "the repair: one product" || fail "after the repair: $(products)"
