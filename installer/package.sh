@@ -76,7 +76,7 @@ rows Upgrade | awk -F'\t' -v v="$version" '$3 == v && int($5 / 512) % 2 == 1 { f
 # one. The sources come from the File elements of the .wxs files.
 sources=$(cat "${wxs[@]}" | tr '\n' ' ' | grep -o '<File [^>]*>' |
   sed -n 's/.* Id="\([^"]*\)".* Source="\([^"]*\)".*/\1	\2/p')
-while IFS=$'\t' read -r file name; do
+while read -r file; do
   source=$(awk -F'\t' -v id="$file" '$1 == id { print $2 }' <<<"$sources")
   [ -n "$source" ] || die "no source for file $file"
   source=${source//'$(var.SourceDir)'/$src}
@@ -85,7 +85,7 @@ while IFS=$'\t' read -r file name; do
   sql "UPDATE \`File\` SET \`Version\` = '$file_version', \`Language\` = '$language' WHERE \`File\` = '$file'"
   sql "DELETE FROM \`MsiFileHash\` WHERE \`File_\` = '$file'"
   [ "$(field File "$file" 5)" = "$file_version" ] || die "file $file has no version"
-done < <(rows File | awk -F'\t' '{ n = split($3, names, "|"); if (tolower(names[n]) ~ /\.(exe|dll)$/) print $1 "\t" names[n] }')
+done < <(rows File | awk -F'\t' '{ n = split($3, names, "|"); if (tolower(names[n]) ~ /\.(exe|dll)$/) print $1 }')
 
 # What the searches find must reach the installation when the user interface
 # runs as a user: every searched property is a secure one.
