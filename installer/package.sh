@@ -17,7 +17,7 @@ die() { echo "package.sh: $output: $*" >&2; exit 1; }
 
 rc=$src/server/res/tellistry.rc
 version=${4:-$(sed -n 's/^ *PRODUCTVERSION *\([0-9]*\) *, *\([0-9]*\) *, *\([0-9]*\) *, *[0-9]* *$/\1.\2.\3/p' "$rc")}
-[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "no product version (major,minor,build,0) in $rc"
+[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "no product version major.minor.build ('$version' from the command line or $rc)"
 
 case $kind in
   server) wxs=("$here/server.wxs" "$here/submission.wxs") ;;
