@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# Builds the three builds: build/win32 (the 32-bit component, written into
-# build/win/bin/x86), build/win (mingw-w64 programs and the installer
-# packages) and build/native.
+# Builds the two builds: build/win (mingw-w64 programs, the 32-bit component
+# in build/win/bin/x86 and the installer packages) and build/native.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=$(nproc)
-cmake -S . -B build/win32 -G "Unix Makefiles" --no-warn-unused-cli \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DTELLISTRY_COMPONENT_ONLY=ON \
-  -DTELLISTRY_COMPONENT_BIN="$top/build/win/bin/x86" >/dev/null
-cmake --build build/win32 -j"$jobs"
 cmake -S . -B build/win -G "Unix Makefiles" --no-warn-unused-cli \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
 cmake --build build/win -j"$jobs"

@@ -10,14 +10,15 @@ package=$(winpath "$packages/tellistry-client.msi")
 system_libid='{00020430-0000-0000-C000-000000000046}'
 trap 'wine msiexec /x "$package" /qn >/dev/null 2>&1; wine reg delete "HKCR\\Interface\\$iid" /f /reg:64 >/dev/null 2>&1' EXIT
 
-msiexec /x "$package" /qn
+expect_clean_machine
 settle_script_hosts
 # The 64-bit view holds another library's description of the interface.
 wine reg add "HKCR\\Interface\\$iid\\TypeLib" /ve /d "$system_libid" /f /reg:64 >/dev/null 2>&1
 snapshot before
 
 msiexec /i "$package" /qn || fail "msiexec /i failed"
-expect_files "$installed" raisealert.exe pagoret.dll x86/pagoret.dll
+expect_files "$installed" raisealert.exe pagoret.dll
+expect_files "$installed32" pagoret.dll
 [ -e "$installed/tellistry.exe" ] && fail "the client package installed the server" || pass "no server"
 expect_registration
 expect_value "HKCR\\Interface\\$iid\\TypeLib" /ve 64 "$system_libid"
