@@ -5,7 +5,17 @@
 
 #include <vector>
 
+#include "common/gdi.h"
+
 namespace {
+
+// A length in pixels of a 96-dpi screen, in pixels of this one. The program
+// is DPI aware (its manifest): nothing is enlarged for it but what it sizes
+// itself, and the dialog around the link grows with the screen's resolution.
+int ScreenPixels(int pixels) {
+  win::WindowDc screen(nullptr);
+  return ::MulDiv(pixels, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 96);
+}
 
 std::string WindowText(HWND hwnd) {
   std::vector<char> text(static_cast<size_t>(::GetWindowTextLengthA(hwnd)) + 1);
@@ -40,7 +50,7 @@ void CStaticLink::OnSubclassed() {
     ::SendMessageA(m_toolTip, TTM_ACTIVATE, TRUE, 0);
     TOOLINFOA tool = ToolFor(Handle(), "");
     ::SendMessageA(m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 120);
+    ::SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, ScreenPixels(120));
   }
   const Caption caption = SplitCaption(WindowText(Handle()));
   ::SetWindowTextA(Handle(), caption.text.c_str());
@@ -94,9 +104,10 @@ HBRUSH CStaticLink::OnCtlColor(HDC dc) {
   // bitmap or frame keeps its parent's colours.
   if ((style & 0xFF) > SS_RIGHT) return nullptr;
   if (!m_font) {
-    m_font.Reset(::CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, ANSI_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_SWISS, "Trebuchet MS"));
+    // 16 pixels high on a 96-dpi screen, as tall for the eye on any other.
+    m_font.Reset(::CreateFontA(-ScreenPixels(16), 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE,
+                               ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Trebuchet MS"));
     UseLinkFont();
   }
   ::SelectObject(dc, m_font.Get());

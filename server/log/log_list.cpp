@@ -1,7 +1,9 @@
 #include "server/log/log_list.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "common/gdi.h"
 #include "server/log/log_entry.h"
 
 namespace activity {
@@ -22,7 +24,18 @@ void AppendLogLine(HWND list, const std::string& line, long level) {
   ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
-void MeasureLogLine(MEASUREITEMSTRUCT& item) { item.itemHeight = kLogLineHeight; }
+void MeasureLogLine(MEASUREITEMSTRUCT& item) {
+  // The list asks once, when it is created, before it is given its font: the
+  // stock one, measured here. A system that makes it taller on a screen of
+  // higher resolution gets lines to match.
+  win::WindowDc screen(nullptr);
+  TEXTMETRICA metrics{};
+  {
+    win::SelectedObject font(screen.Get(), ::GetStockObject(ANSI_VAR_FONT));
+    ::GetTextMetricsA(screen.Get(), &metrics);
+  }
+  item.itemHeight = std::max(kLogLineHeight, static_cast<UINT>(metrics.tmHeight) + 1);
+}
 
 void DrawLogLine(const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;

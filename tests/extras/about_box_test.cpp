@@ -1,5 +1,6 @@
 // The hyperlink control on a window of this test, and the About box with the
-// program's own resources (screenshot: build/win/bin/screenshots/about_box.bmp).
+// program's own resources, manifest included (screenshots in
+// build/win/bin/screenshots: about_box.bmp, link_tooltip.bmp).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +12,7 @@
 #include "server/extras/about_dlg.h"
 #include "server/extras/static_link.h"
 #include "server/res/resource_ids.h"
+#include "tests/support/common_controls.h"
 #include "tests/support/window_picture.h"
 
 namespace {
@@ -30,6 +32,20 @@ std::string TipText(const CStaticLink& link) {
   tool.lpszText = text;
   ::SendMessageA(link.ToolTip(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
   return text;
+}
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+// The program's manifest, compiled into this test with its other resources.
+TEST(Manifest, GivesCommonControls6AndDpiAwareness) {
+  EXPECT_TRUE(testing_support::LoadsCommonControls6());
+  EXPECT_TRUE(::IsProcessDPIAware());
 }
 
 class CountingLink : public CStaticLink {
@@ -126,6 +142,43 @@ TEST_F(StaticLinkTest, NonTextStaticKeepsTheParentsColoursButNotifies) {
             FALSE);
 }
 
+// The tool's structure is the size that version 6 expects; version 5 would
+// refuse it and never show the tip.
+TEST_F(StaticLinkTest, TooltipShowsTheDisplayTextUnderTheMouse) {
+  CStaticLink link;
+  HWND control = AddLink(link, "Tellistry Help|TELLISTRY.CHM");
+  ::ShowWindow(m_parent.Handle(), SW_SHOWNORMAL);
+  // Painted once, the control notifies and so takes mouse messages.
+  for (int i = 0; i < 200 && !(::GetWindowLongA(control, GWL_STYLE) & SS_NOTIFY); ++i) {
+    ::UpdateWindow(m_parent.Handle());
+    Pump();
+    ::Sleep(50);
+  }
+  ASSERT_TRUE(::GetWindowLongA(control, GWL_STYLE) & SS_NOTIFY);
+  // A tip shows only in the active window, and only once the mouse has
+  // rested on its tool: each move starts the wait afresh. Another program
+  // (one an earlier test opened) may take the activation meanwhile.
+  RECT rect;
+  ::GetWindowRect(control, &rect);
+  bool shown = false;
+  for (const ULONGLONG end = ::GetTickCount64() + 20000; !shown && ::GetTickCount64() < end;) {
+    if (::GetForegroundWindow() != m_parent.Handle()) {
+      ::SetForegroundWindow(m_parent.Handle());
+      ::SetCursorPos(rect.left, rect.bottom + 40);
+      Pump();
+      ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    }
+    Pump();
+    shown = ::IsWindowVisible(link.ToolTip());
+    if (!shown) ::Sleep(50);
+  }
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(TipText(link), "Tellistry Help");
+  ::UpdateWindow(link.ToolTip());
+  EXPECT_TRUE(testing_support::SaveWindowPicture(m_parent.Handle(),
+                                                 testing_support::ScreenshotPath("link_tooltip.bmp")));
+}
+
 std::string BesideThisProgram(const char* name) {
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -138,6 +191,7 @@ struct AboutFacts {
   bool found = false;
   std::string version, helpText, helpTarget, mailTarget;
   LONG linkStyle = 0;
+  bool linksFit = false;
   bool handCursor = false;
   COLORREF faceBrush = 0, faceText = 0, staticText = 0, linkText = 0;
   bool linkOwnBrush = false;
@@ -174,6 +228,22 @@ void InspectAboutBox(DWORD dialogThread, AboutFacts& facts) {
   facts.mailTarget = dynamic_cast<CStaticLink*>(
       framework::Window::FromHandle(::GetDlgItem(dialog, IDC_ABOUT_LINK_MAIL)))->Link();
   facts.linkStyle = ::GetWindowLongA(::GetDlgItem(dialog, IDC_ABOUT_LINK_WEB), GWL_STYLE);
+
+  // Each link's text, in the link font, fits its control at this resolution.
+  facts.linksFit = true;
+  for (int id : {IDC_ABOUT_LINK_HELP, IDC_ABOUT_LINK_WEB, IDC_ABOUT_LINK_MAIL}) {
+    HWND link = ::GetDlgItem(dialog, id);
+    const std::string text = Text(link);
+    RECT client;
+    ::GetClientRect(link, &client);
+    HDC dc = ::GetDC(link);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(link, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(link, dc);
+    if (extent.cx > client.right || extent.cy > client.bottom) facts.linksFit = false;
+  }
 
   // The cursor the link sets is the dialog thread's; share its input state.
   ::AttachThreadInput(::GetCurrentThreadId(), dialogThread, TRUE);
@@ -215,6 +285,7 @@ TEST(AboutBox, ShowsVersionLinksHandAndColouredFace) {
   EXPECT_EQ(facts.mailTarget.rfind("mailto:", 0), 0u);
   EXPECT_EQ(facts.linkStyle & (SS_SUNKEN | SS_CENTERIMAGE | SS_NOTIFY | SS_TYPEMASK),
             SS_SUNKEN | SS_CENTERIMAGE | SS_NOTIFY | SS_CENTER);
+  EXPECT_TRUE(facts.linksFit);
   EXPECT_TRUE(facts.handCursor);
   EXPECT_EQ(facts.faceBrush, CAboutDlg::kFaceColour);
   EXPECT_EQ(facts.faceText, RGB(255, 255, 255));

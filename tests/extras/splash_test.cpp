@@ -1,9 +1,14 @@
-// The splash window on its own thread, with the program's real picture.
+// The splash window on its own thread, with the program's real picture and
+// manifest (screenshot: build/win/bin/screenshots/splash.bmp).
 #include "server/extras/splash_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "common/gdi.h"
+#include "common/handle.h"
+#include "tests/support/window_picture.h"
 
 namespace {
 
@@ -32,6 +37,16 @@ HWND WaitForThreadWindow(DWORD threadId, DWORD timeoutMs) {
   }
 }
 
+// Whether the screen shows the picture's centre pixel at the window's centre:
+// the picture is drawn pixel for pixel, at any screen resolution.
+bool ShowsPictureCentre(HWND window, HBITMAP picture, int width, int height) {
+  win::MemoryDc memory(::CreateCompatibleDC(nullptr));
+  win::SelectedObject selected(memory.Get(), picture);
+  const COLORREF expected = ::GetPixel(memory.Get(), width / 2, height / 2);
+  win::WindowDc dc(window);
+  return ::GetPixel(dc.Get(), width / 2, height / 2) == expected;
+}
+
 TEST(Splash, ShowsThePictureCentredUntilClosedOnRequest) {
   auto* splash = new CSplashThread;
   ASSERT_TRUE(splash->CreateThread());
@@ -46,6 +61,15 @@ TEST(Splash, ShowsThePictureCentredUntilClosedOnRequest) {
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_EQ(rect.right - rect.left, 420);  // the picture's own size
   EXPECT_EQ(rect.bottom - rect.top, 200);
+  win::GdiObject<HBITMAP> picture(static_cast<HBITMAP>(::LoadImageA(
+      nullptr, BesideThisProgram("TELLISTRY.BMP").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  bool drawn = false;
+  for (const ULONGLONG end = ::GetTickCount64() + 10000; !drawn && ::GetTickCount64() < end;) {
+    drawn = ShowsPictureCentre(window, picture.Get(), 420, 200);
+    if (!drawn) ::Sleep(50);
+  }
+  EXPECT_TRUE(drawn);
+  EXPECT_TRUE(testing_support::SaveWindowPicture(window, testing_support::ScreenshotPath("splash.bmp")));
   EXPECT_LE(std::abs((rect.left + rect.right) - (work.left + work.right)), 1);
   EXPECT_LE(std::abs((rect.top + rect.bottom) - (work.top + work.bottom)), 1);
   const LONG style = ::GetWindowLongA(window, GWL_STYLE);

@@ -96,6 +96,20 @@ TEST_F(LogWindowTest, LinesCarryTheirLevelAndPrefix) {
   EXPECT_EQ(::SendMessageA(m_list, LB_GETITEMDATA, 2, 0), 0);
 }
 
+TEST_F(LogWindowTest, LinesAreAsTallAsTheirTextAtTheScreensResolution) {
+  LogActivity("Welcome to Tellistry. Version 1.0", LogLevel::Information);
+  Pump();
+  TEXTMETRICA metrics{};
+  HDC dc = ::GetDC(m_list);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_list, WM_GETFONT, 0, 0)));
+  ::GetTextMetricsA(dc, &metrics);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(m_list, dc);
+  const LRESULT height = ::SendMessageA(m_list, LB_GETITEMHEIGHT, 0, 0);
+  EXPECT_GE(height, metrics.tmHeight);
+  EXPECT_LE(height, metrics.tmHeight + metrics.tmHeight / 2) << "lines far apart";
+}
+
 // Draws line `index` of the list into a bitmap and returns its colours:
 // the background at the right edge and the text's colour.
 struct Drawn {

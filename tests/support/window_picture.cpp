@@ -38,7 +38,13 @@ std::string ScreenshotPath(const char* name) {
   std::string folder(self);
   folder = folder.substr(0, folder.find_last_of('\\') + 1) + "screenshots";
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\" + name;
+  // A screen of another resolution than 96 dpi names its pictures apart:
+  // "about_box-144dpi.bmp".
+  std::string file(name);
+  win::WindowDc screen(nullptr);
+  const int dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  if (dpi != 96) file.insert(file.find_last_of('.'), "-" + std::to_string(dpi) + "dpi");
+  return folder + "\\" + file;
 }
 
 }  // namespace testing_support

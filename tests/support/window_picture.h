@@ -12,7 +12,8 @@ namespace testing_support {
 bool SaveWindowPicture(HWND window, const std::string& path);
 
 // The path of the picture `name` in the screenshots folder beside this
-// program; the folder is created if need be.
+// program, with the screen's resolution in the name when it is not 96 dpi;
+// the folder is created if need be.
 std::string ScreenshotPath(const char* name);
 
 }  // namespace testing_support
