@@ -229,10 +229,16 @@ TEST_F(SerialPortTest, AWriteHeldBackEndsOnItsTimeLimitEvenWhenItsCancelIsIgnore
               static_cast<DWORD>(ignored ? ERROR_IO_PENDING : ERROR_TIMEOUT));
     EXPECT_EQ(written, 0u);
     ASSERT_TRUE(Modem().Command("release"));
-    port.StartReader();
     EXPECT_EQ(port.WriteString("AT\r", nullptr, nullptr, 10000), 0u);
+    // Read by the port itself: a reader of a port that ignores cancels
+    // would not stop.
     const std::string answers = ignored ? "AT\r\r\nOK\r\nAT\r\r\nOK\r\n" : "AT\r\r\nOK\r\n";
-    EXPECT_EQ(TakeUntil(port.Received(), answers), answers);
+    ASSERT_EQ(port.SetReadTimeouts(1), 0u);
+    std::string answer(answers.size(), '\0');
+    DWORD count = 0;
+    EXPECT_EQ(port.Read(answer.data(), static_cast<DWORD>(answer.size()), &count, nullptr, 10000),
+              0u);
+    EXPECT_EQ(answer.substr(0, count), answers);
   }
 }
 
@@ -246,8 +252,12 @@ TEST_F(SerialPortTest, AReaderThatWouldNotStopClosesThePortWhenItEnds) {
   ASSERT_EQ(port.Open(PortName(), 2048, 2048), 0u);
   const HANDLE held = port.Handle();
   port.StartReader();
+  // An answer handed over: the reader has begun its reads (one stopped
+  // before its first read simply ends).
+  writer.WriteString("AT\r", nullptr, nullptr, INFINITE);
+  ASSERT_EQ(TakeUntil(port.Received(), "OK\r\n"), "AT\r\r\nOK\r\n");
   EXPECT_FALSE(port.StopReader());  // after its bound of 10 s
-  EXPECT_EQ(port.Handle(), nullptr);
+  EXPECT_EQ(port.Handle(), INVALID_HANDLE_VALUE);
   EXPECT_TRUE(SerialPort::HeldByAbandonedReader(PortName()));
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
@@ -260,11 +270,16 @@ TEST_F(SerialPortTest, AReaderThatWouldNotStopClosesThePortWhenItEnds) {
   EXPECT_FALSE(SerialPort::HeldByAbandonedReader(PortName()));
   EXPECT_FALSE(::GetCommState(held, &dcb)) << "the port is still open";
 
+  // The port works again; its own reads only, as a reader of this object
+  // would not stop either.
   ASSERT_EQ(port.Open(PortName(), 2048, 2048), 0u);
   EXPECT_EQ(port.Received().Take(255), "");
-  port.StartReader();
+  ASSERT_EQ(port.SetReadTimeouts(1), 0u);
   port.WriteString("AT\r", nullptr, nullptr, INFINITE);
-  EXPECT_EQ(TakeUntil(port.Received(), "OK\r\n"), "AT\r\r\nOK\r\n");
+  char answer[9] = {};
+  DWORD count = 0;
+  EXPECT_EQ(port.Read(answer, sizeof answer, &count, nullptr, 10000), 0u);
+  EXPECT_EQ(std::string(answer, count), "AT\r\r\nOK\r\n");
 }
 
 // A modem unplugged in the middle: every read fails at once from then on.
