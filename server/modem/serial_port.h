@@ -107,11 +107,11 @@ class SerialPort {
   DWORD LastError() const { return m_lastError; }
 
  private:
-  // What the reader thread uses. The port and the thread share it; a
-  // reader that will not stop keeps it alive on its own.
   // Who closes the port at the end: the owner, unless it gave up waiting
   // for the reader; whichever of the two comes second decides.
   enum class ReaderFate { Reading, Ended, Abandoned };
+  // What the reader thread uses. The port and the thread share it; a
+  // reader that will not stop keeps it alive on its own.
   struct ReaderLink {
     HANDLE port = nullptr;                   // set before each start; owned by the port
                                              // until the reader is abandoned
