@@ -23,21 +23,28 @@ CTrayIcon::CTrayIcon(HWND owner, UINT callbackMessage, UINT resourceId) : m_acti
   m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   m_data.uCallbackMessage = callbackMessage;
   LoadState(resourceId);
-  ::Shell_NotifyIconA(NIM_ADD, &m_data);
+  Notify(NIM_ADD);
 }
 
 CTrayIcon::~CTrayIcon() {
   if (m_active) ::Shell_NotifyIconA(NIM_DELETE, &m_data);
 }
 
-void CTrayIcon::SetState(UINT resourceId) {
-  if (!m_active || resourceId == m_state) return;
+bool CTrayIcon::SetState(UINT resourceId) {
+  if (!m_active) return false;
+  if (resourceId == m_state) return true;
   LoadState(resourceId);
-  ::Shell_NotifyIconA(NIM_MODIFY, &m_data);
+  return Notify(NIM_MODIFY);
 }
 
 void CTrayIcon::Restore() {
-  if (m_active) ::Shell_NotifyIconA(NIM_ADD, &m_data);
+  if (m_active) Notify(NIM_ADD);
+}
+
+bool CTrayIcon::Notify(DWORD message) {
+  if (!::Shell_NotifyIconA(message, &m_data)) return false;
+  m_state = m_loaded;
+  return true;
 }
 
 UINT CTrayIcon::ShellRestartedMessage() {
@@ -46,7 +53,7 @@ UINT CTrayIcon::ShellRestartedMessage() {
 }
 
 void CTrayIcon::LoadState(UINT resourceId) {
-  m_state = resourceId;
+  m_loaded = resourceId;
   m_data.hIcon = static_cast<HICON>(::LoadImageA(
       ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));

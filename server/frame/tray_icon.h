@@ -16,8 +16,10 @@ class CTrayIcon {
   CTrayIcon& operator=(const CTrayIcon&) = delete;
 
   // Shows the state `resourceId`; talks to the shell only when it differs
-  // from the state shown (each call is a blocking round trip to the shell).
-  void SetState(UINT resourceId);
+  // from the state the shell last accepted (each call is a blocking round
+  // trip to the shell), so a refused change is tried again by the next
+  // call. True when the shell has accepted the state, now or before.
+  bool SetState(UINT resourceId);
   // Adds the icon again in its current state: for a restarted shell, whose
   // new notification area knows nothing of it.
   void Restore();
@@ -28,8 +30,11 @@ class CTrayIcon {
 
  private:
   void LoadState(UINT resourceId);
+  // Sends the icon data; on success the shell shows the state loaded.
+  bool Notify(DWORD message);
 
   bool m_active;  // false on shells older than version 4: no calls at all
-  UINT m_state = 0;  // resource id of the state shown
+  UINT m_loaded = 0;  // resource id of the state in m_data
+  UINT m_state = 0;   // resource id of the state the shell accepted last
   NOTIFYICONDATAA m_data{};
 };

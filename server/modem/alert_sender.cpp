@@ -19,6 +19,10 @@ constexpr char kSendFailed[] =
 constexpr char kInterrupted[] = "Alert \"%s\" to %s interrupted: Tellistry is closing";
 constexpr char kReaderStuck[] =
     "The serial port reader of COM%d did not stop: the port stays open until Tellistry ends";
+constexpr char kPortHeld[] =
+    "COM%d is still held by the serial port reader of an earlier alert, which did not stop";
+constexpr char kWriteStuck[] =
+    "A write to COM%d did not end when cancelled: the port or its driver does not respond";
 
 // A modem that holds the line back (flow control, a hung device) must not
 // hold the user interface with it: a write gives up after this long, and
@@ -31,14 +35,21 @@ constexpr DWORD kDrainPollMs = 10;
 // tick counter, the activity log and the user's Exit.
 class PortScriptHost final : public ScriptHost {
  public:
-  PortScriptHost(SerialPort& port, const bool& exitRequested)
-      : m_port(port), m_exitRequested(exitRequested) {}
+  PortScriptHost(SerialPort& port, int portNumber, const bool& exitRequested)
+      : m_port(port), m_portNumber(portNumber), m_exitRequested(exitRequested) {}
 
   void Write(std::string_view bytes) override {
     DWORD written = 0;
-    m_port.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr,
-                 kWriteTimeoutMs);
+    // A write that merely timed out shows as the next wait's time-out; one
+    // the driver keeps even when cancelled leaves nothing to wait for.
+    if (m_port.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr,
+                     kWriteTimeoutMs) == ERROR_IO_PENDING) {
+      m_writeStuck = true;
+      LogActivity(text::Format(kWriteStuck, m_portNumber), LogLevel::Warning);
+      throw ScriptFailure();
+    }
   }
+  bool WriteStuck() const { return m_writeStuck; }
   std::string Take(std::size_t maxBytes) override { return m_port.Received().Take(maxBytes); }
   void Pause(unsigned milliseconds) override { PumpMessagesFor(milliseconds); }
   void AwaitData(unsigned milliseconds) override {
@@ -53,7 +64,9 @@ class PortScriptHost final : public ScriptHost {
 
  private:
   SerialPort& m_port;
+  const int m_portNumber;
   const bool& m_exitRequested;  // user-interface thread: set by Exit, from a handled message
+  bool m_writeStuck = false;
 };
 
 }  // namespace
@@ -81,7 +94,10 @@ int AlertSender::Send(const std::string& alertText, const std::string& number,
   SubstituteCharacters(inputs.alertText, win::IsAnsiLeadByte);
   BlankControlCharacters(inputs.recipientNumber);
 
-  if (m_port.Open(text::Format("COM%d", entry.Port), 2048, 2048) != 0) {
+  const std::string portName = text::Format("COM%d", entry.Port);
+  if (m_port.Open(portName, 2048, 2048) != 0) {
+    if (SerialPort::HeldByAbandonedReader(portName))
+      LogActivity(text::Format(kPortHeld, static_cast<int>(entry.Port)), LogLevel::Warning);
     LogActivity(kNoPort, LogLevel::Error);
     return 0;
   }
@@ -90,7 +106,7 @@ int AlertSender::Send(const std::string& alertText, const std::string& number,
                    static_cast<BYTE>(entry.StopBits));
   m_port.StartReader();
 
-  PortScriptHost host(m_port, exitRequested);
+  PortScriptHost host(m_port, static_cast<int>(entry.Port), exitRequested);
   bool ran = true;
   bool interrupted = false;
   try {
@@ -104,7 +120,8 @@ int AlertSender::Send(const std::string& alertText, const std::string& number,
   // the port closes; a program that is closing does not wait for it.
   // Messages are handled meanwhile, as in the script's waits.
   const DWORD drainStart = ::GetTickCount();
-  while (!exitRequested && m_port.OutputPending() && ::GetTickCount() - drainStart < kWriteTimeoutMs)
+  while (!exitRequested && !host.WriteStuck() && m_port.OutputPending() &&
+         ::GetTickCount() - drainStart < kWriteTimeoutMs)
     PumpMessagesUntil(nullptr, exitRequested, kDrainPollMs);
   if (!m_port.StopReader()) {
     LogActivity(text::Format(kReaderStuck, static_cast<int>(entry.Port)), LogLevel::Error);

@@ -1,8 +1,10 @@
 #include "server/modem/serial_port.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "common/format.h"
+#include "common/sync.h"
 
 namespace modem {
 namespace {
@@ -16,6 +18,9 @@ constexpr DWORD kPauseAfterError = 500;
 constexpr DWORD kPauseAfterEmpty = 50;
 // Half of StopReader's bound; then its reads are cancelled from outside.
 constexpr DWORD kReaderEndWait = 5000;
+// How long a cancelled operation of the owner thread may take to end; a
+// driver that keeps it longer has it for good.
+constexpr DWORD kCancelEndWait = 2000;
 
 // Bytes waiting in the port's input queue; 0 when it cannot be read.
 DWORD QueuedInput(HANDLE port) {
@@ -24,14 +29,52 @@ DWORD QueuedInput(HANDLE port) {
   return ::ClearCommError(port, &errors, &status) ? status.cbInQue : 0;
 }
 
+// An operation on the caller's own structure, just started: if it is
+// pending, the caller completes it.
+DWORD StartedForCaller(BOOL done, OVERLAPPED& overlapped, DWORD* count) {
+  if (done) {
+    ::SetEvent(overlapped.hEvent);
+    return 0;
+  }
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_IO_PENDING) return error;
+  *count = 0;  // not known until the caller completes the operation
+  return 0;
+}
+
+std::string DeviceName(const std::string& name) {
+  return name.starts_with("\\\\") ? name : "\\\\.\\" + name;
+}
+
+// Device names of the ports that an abandoned reader still holds. Never
+// destroyed: such a reader may end while the program does.
+struct AbandonedPorts {
+  win::CriticalSection lock;
+  std::vector<std::string> names;  // under `lock`
+};
+AbandonedPorts& Abandoned() {
+  static AbandonedPorts* const ports = new AbandonedPorts;
+  return *ports;
+}
+
 }  // namespace
 
 std::string PortDeviceName(int number) { return text::Format("\\\\.\\COM%d", number); }
 
-SerialPort::SerialPort() : m_reader(NewReaderLink()) {}
+// What the system writes to while an operation runs lives here, on the
+// heap, so that an operation the driver keeps after its cancel can be left
+// to it without pointing into a stack or a destroyed port.
+struct SerialPort::OwnOperation {
+  OVERLAPPED overlapped{};
+  std::vector<char> bytes;  // what a write sends or a read receives
+  DWORD events = 0;         // what a WaitEvent reports
+};
 
-std::shared_ptr<SerialPort::ReaderLink> SerialPort::NewReaderLink() {
+SerialPort::SerialPort(CancelFunction cancel) : m_cancel(cancel), m_reader(NewReaderLink()) {}
+
+std::shared_ptr<SerialPort::ReaderLink> SerialPort::NewReaderLink() const {
   auto link = std::make_shared<ReaderLink>();
+  link->cancel = m_cancel;
   link->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
   link->dataArrived.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
   return link;
@@ -41,11 +84,12 @@ SerialPort::~SerialPort() { Close(); }
 
 DWORD SerialPort::Open(const std::string& name, DWORD inQueueSize, DWORD outQueueSize) {
   if (m_port) return Report(ERROR_ALREADY_INITIALIZED);
-  const std::string device = name.starts_with("\\\\") ? name : "\\\\.\\" + name;
+  const std::string device = DeviceName(name);
   HANDLE port = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) return Report(::GetLastError());
   m_port.Reset(port);
+  m_device = device;
   m_ioEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!m_ioEvent) {
     const DWORD error = ::GetLastError();
@@ -121,12 +165,15 @@ DWORD SerialPort::GetEventMask() {
 
 DWORD SerialPort::WaitEvent(OVERLAPPED* overlapped, DWORD timeoutMs) {
   if (!m_port) return Report(ERROR_INVALID_HANDLE);
-  OVERLAPPED local{};
-  local.hEvent = m_ioEvent.Get();
-  OVERLAPPED& used = overlapped ? *overlapped : local;
   DWORD unused = 0;
-  const BOOL done = ::WaitCommEvent(m_port.Get(), &m_eventMask, &used);
-  return Report(Finish(done, used, overlapped != nullptr, &unused, timeoutMs));
+  if (overlapped)
+    return Report(StartedForCaller(::WaitCommEvent(m_port.Get(), &m_eventMask, overlapped),
+                                   *overlapped, &unused));
+  std::unique_ptr<OwnOperation> own = NewOperation();
+  const BOOL done = ::WaitCommEvent(m_port.Get(), &own->events, &own->overlapped);
+  const DWORD status = Complete(done, own, &unused, timeoutMs);
+  if (own) m_eventMask = own->events;
+  return Report(status);
 }
 
 DWORD SerialPort::SetHandshake(int mode) {
@@ -215,11 +262,14 @@ DWORD SerialPort::Write(const void* buffer, DWORD length, DWORD* written,
   DWORD* count = written ? written : &local;
   *count = 0;
   if (!m_port) return Report(ERROR_INVALID_HANDLE);
-  OVERLAPPED own{};
-  own.hEvent = m_ioEvent.Get();
-  OVERLAPPED& used = overlapped ? *overlapped : own;
-  const BOOL done = ::WriteFile(m_port.Get(), buffer, length, count, &used);
-  return Report(Finish(done, used, overlapped != nullptr, count, timeoutMs));
+  if (overlapped)
+    return Report(StartedForCaller(::WriteFile(m_port.Get(), buffer, length, count, overlapped),
+                                   *overlapped, count));
+  std::unique_ptr<OwnOperation> own = NewOperation();
+  const char* bytes = static_cast<const char*>(buffer);
+  own->bytes.assign(bytes, bytes + length);
+  const BOOL done = ::WriteFile(m_port.Get(), own->bytes.data(), length, count, &own->overlapped);
+  return Report(Complete(done, own, count, timeoutMs));
 }
 
 DWORD SerialPort::Read(void* buffer, DWORD length, DWORD* read, OVERLAPPED* overlapped,
@@ -228,26 +278,36 @@ DWORD SerialPort::Read(void* buffer, DWORD length, DWORD* read, OVERLAPPED* over
   DWORD* count = read ? read : &local;
   *count = 0;
   if (!m_port) return Report(ERROR_INVALID_HANDLE);
-  OVERLAPPED own{};
-  own.hEvent = m_ioEvent.Get();
-  OVERLAPPED& used = overlapped ? *overlapped : own;
-  const BOOL done = ::ReadFile(m_port.Get(), buffer, length, count, &used);
-  return Report(Finish(done, used, overlapped != nullptr, count, timeoutMs));
+  if (overlapped)
+    return Report(StartedForCaller(::ReadFile(m_port.Get(), buffer, length, count, overlapped),
+                                   *overlapped, count));
+  std::unique_ptr<OwnOperation> own = NewOperation();
+  own->bytes.resize(length);
+  const BOOL done = ::ReadFile(m_port.Get(), own->bytes.data(), length, count, &own->overlapped);
+  const DWORD status = Complete(done, own, count, timeoutMs);
+  if (own) std::copy_n(own->bytes.data(), *count, static_cast<char*>(buffer));
+  return Report(status);
 }
 
-// Completes an overlapped operation just started; returns its status.
-DWORD SerialPort::Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWORD* count,
-                         DWORD timeoutMs) {
+std::unique_ptr<SerialPort::OwnOperation> SerialPort::NewOperation() const {
+  auto own = std::make_unique<OwnOperation>();
+  own->overlapped.hEvent = m_ioEvent.Get();
+  return own;
+}
+
+// Completes an operation on the port's own structure, just started; returns
+// its status. One that will not end even when cancelled is released from
+// `operation` and left to the driver: the structure and the bytes it writes
+// to stay alive, and later operations get an event it cannot signal.
+DWORD SerialPort::Complete(BOOL done, std::unique_ptr<OwnOperation>& operation, DWORD* count,
+                           DWORD timeoutMs) {
+  OVERLAPPED& overlapped = operation->overlapped;
   if (done) {
     ::SetEvent(overlapped.hEvent);
     return 0;
   }
   DWORD error = ::GetLastError();
   if (error != ERROR_IO_PENDING) return error;
-  if (callersOwn) {
-    *count = 0;  // not known until the caller completes the operation
-    return 0;
-  }
   switch (::WaitForSingleObject(overlapped.hEvent, timeoutMs)) {
     case WAIT_OBJECT_0:
       return ::GetOverlappedResult(m_port.Get(), &overlapped, count, FALSE) ? 0
@@ -259,10 +319,15 @@ DWORD SerialPort::Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWO
       error = ::GetLastError();
       break;
   }
-  // The structure and the buffer live on our caller's stack: the cancelled
-  // operation must be over before we return. What it moved still counts.
-  ::CancelIo(m_port.Get());
-  ::GetOverlappedResult(m_port.Get(), &overlapped, count, TRUE);
+  m_cancel(m_port.Get(), &overlapped);
+  if (::WaitForSingleObject(overlapped.hEvent, kCancelEndWait) != WAIT_OBJECT_0) {
+    static_cast<void>(operation.release());  // leaked on purpose, as said above
+    *count = 0;
+    m_ioEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    return ERROR_IO_PENDING;
+  }
+  // What the cancelled operation moved still counts.
+  ::GetOverlappedResult(m_port.Get(), &overlapped, count, FALSE);
   return error;
 }
 
@@ -270,6 +335,8 @@ void SerialPort::StartReader() {
   ReaderLink& link = *m_reader;
   if (m_readerThread || !m_port || !link.wake || !link.dataArrived) return;
   link.port = m_port.Get();
+  link.device = m_device;
+  link.fate = ReaderFate::Reading;
   // Set before the thread exists, so a StopReader right after this call
   // cannot be undone by the starting thread.
   link.running = true;
@@ -293,15 +360,23 @@ bool SerialPort::StopReader() {
   if (!ended) {
     // Only a read that ignores its cancellation can hold the reader; cancel
     // it from here as well.
-    ::CancelIoEx(m_port.Get(), nullptr);
+    m_cancel(m_port.Get(), nullptr);
     ended = ::WaitForSingleObject(m_readerThread.Get(), kReaderEndWait) == WAIT_OBJECT_0;
   }
   m_readerThread.Reset();  // closing the handle leaves the thread alone
   if (ended) return true;
   // The reader may hold the buffer's lock or the heap's: it is left to end
-  // when it will, with its share of the link and the port handle it reads
-  // (leaked on purpose: closing it could hand its number to another
-  // handle). This object goes on with a link of its own.
+  // when it will, with its share of the link and the port handle it reads,
+  // which it closes then (closing it now could hand its number to another
+  // handle). Unless it ended just now, after all.
+  {
+    AbandonedPorts& abandoned = Abandoned();
+    win::ScopedLock lock(abandoned.lock);
+    if (m_reader->fate.exchange(ReaderFate::Abandoned) == ReaderFate::Ended) return true;
+    abandoned.names.push_back(m_device);
+  }
+  // This object goes on with a link of its own, so nothing that reader
+  // still reads can reach a later user of the object.
   m_port.Release();
   m_ioEvent.Reset();
   m_reader = NewReaderLink();
@@ -314,10 +389,26 @@ bool SerialPort::OutputPending() const {
   return m_port && ::ClearCommError(m_port.Get(), &errors, &status) && status.cbOutQue > 0;
 }
 
+bool SerialPort::HeldByAbandonedReader(const std::string& name) {
+  AbandonedPorts& abandoned = Abandoned();
+  win::ScopedLock lock(abandoned.lock);
+  return std::find(abandoned.names.begin(), abandoned.names.end(), DeviceName(name)) !=
+         abandoned.names.end();
+}
+
 DWORD WINAPI SerialPort::ReaderThread(void* parameter) {
-  const std::unique_ptr<std::shared_ptr<ReaderLink>> link(
+  const std::unique_ptr<std::shared_ptr<ReaderLink>> share(
       static_cast<std::shared_ptr<ReaderLink>*>(parameter));
-  ReadUntilStopped(**link);
+  ReaderLink& link = **share;
+  ReadUntilStopped(link);
+  AbandonedPorts& abandoned = Abandoned();
+  win::ScopedLock lock(abandoned.lock);
+  if (link.fate.exchange(ReaderFate::Ended) == ReaderFate::Abandoned) {
+    // Given up on by its owner, this thread is the port's last user.
+    ::CloseHandle(link.port);
+    const auto held = std::find(abandoned.names.begin(), abandoned.names.end(), link.device);
+    if (held != abandoned.names.end()) abandoned.names.erase(held);
+  }
   return 0;
 }
 
@@ -342,8 +433,8 @@ namespace {
 // One overlapped read, waited for together with the wake-up, which cancels
 // it and ends the loop. `count` gets what the read took, also after a
 // cancel. Returns 0 or the system error.
-DWORD ReadOnce(HANDLE port, HANDLE readDone, HANDLE wake, std::atomic<bool>& running, char* buffer,
-               DWORD length, DWORD& count) {
+DWORD ReadOnce(HANDLE port, HANDLE readDone, HANDLE wake, SerialPort::CancelFunction cancel,
+               std::atomic<bool>& running, char* buffer, DWORD length, DWORD& count) {
   count = 0;
   OVERLAPPED overlapped{};
   overlapped.hEvent = readDone;
@@ -353,7 +444,7 @@ DWORD ReadOnce(HANDLE port, HANDLE readDone, HANDLE wake, std::atomic<bool>& run
   }
   const HANDLE waits[] = {readDone, wake};
   if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-    ::CancelIo(port);
+    cancel(port, &overlapped);
     running = false;  // the wake-up was consumed here; the loop must end
   }
   return ::GetOverlappedResult(port, &overlapped, &count, TRUE) ? 0 : ::GetLastError();
@@ -367,13 +458,14 @@ void SerialPort::ReadLoop(ReaderLink& link) {
   char buffer[kReaderChunk];
   while (link.running) {
     DWORD count = 0;
-    DWORD error = ReadOnce(link.port, readDone.Get(), link.wake.Get(), link.running, buffer, 1, count);
+    DWORD error = ReadOnce(link.port, readDone.Get(), link.wake.Get(), link.cancel, link.running,
+                           buffer, 1, count);
     if (count == 1 && link.running) {
       const DWORD queued = std::min<DWORD>(QueuedInput(link.port), kReaderChunk - 1);
       DWORD more = 0;
       if (queued > 0)
-        error = ReadOnce(link.port, readDone.Get(), link.wake.Get(), link.running, buffer + 1,
-                         queued, more);
+        error = ReadOnce(link.port, readDone.Get(), link.wake.Get(), link.cancel, link.running,
+                         buffer + 1, queued, more);
       count += more;
     }
     if (count > 0) {

@@ -4,7 +4,10 @@
 // Status codes: 0 success; ERROR_INVALID_HANDLE (6) port not open;
 // ERROR_ALREADY_INITIALIZED (1247) Open on an open port; ERROR_TIMEOUT (1460)
 // a wait for an overlapped operation ran out and the operation was cancelled;
-// E_INVALIDARG a mode out of range; otherwise the system's error code.
+// ERROR_IO_PENDING (997) such an operation did not end even when cancelled:
+// it is left to the driver with everything it writes to, and the port
+// should not be trusted again; E_INVALIDARG a mode out of range; otherwise
+// the system's error code.
 // Every operation but the destructor leaves its status in LastError().
 //
 // Threads: one owner thread (opens, configures, writes, takes from the
@@ -33,7 +36,10 @@ class SerialPort {
  public:
   static constexpr DWORD kInvalidArgument = 0x80070057;  // E_INVALIDARG
 
-  SerialPort();
+  // How pending operations are cancelled. A test passes one that does
+  // nothing, as a driver that ignores cancellation does.
+  using CancelFunction = BOOL(WINAPI*)(HANDLE port, OVERLAPPED* operation);
+  explicit SerialPort(CancelFunction cancel = ::CancelIoEx);
   // Stops the reader if it runs and closes the port if it is open.
   virtual ~SerialPort();
   SerialPort(const SerialPort&) = delete;
@@ -66,7 +72,8 @@ class SerialPort {
   // With no overlapped structure the call completes the operation itself,
   // waiting at most timeoutMs (INFINITE: no limit); with one, a pending
   // operation returns 0 and the caller completes it. On a time-out the
-  // operation is cancelled, its partial count still lands in the counter.
+  // operation is cancelled, its partial count still lands in the counter;
+  // one that does not end when cancelled gives ERROR_IO_PENDING at once.
   virtual DWORD WriteString(const char* text, DWORD* written, OVERLAPPED* overlapped,
                             DWORD timeoutMs);
   virtual DWORD Write(const void* buffer, DWORD length, DWORD* written,
@@ -80,8 +87,13 @@ class SerialPort {
   // the bytes that read had received. False when it did not end within
   // 10 s: it is then left running with everything it uses (the port handle
   // included, so the port reads as closed from here on), because a thread
-  // that may hold the buffer's or the heap's lock must never be killed.
+  // that may hold the buffer's or the heap's lock must never be killed. It
+  // closes the port itself when it ends, and what it reads meanwhile goes
+  // to a buffer of its own: Received() starts afresh.
   bool StopReader();
+  // True while a reader given up on by StopReader still holds the port of
+  // that name ("COMn" or a device path, as for Open). Any thread.
+  static bool HeldByAbandonedReader(const std::string& name);
   // True while bytes written have not yet left for the line (false too when
   // the queue cannot be read).
   bool OutputPending() const;
@@ -95,27 +107,39 @@ class SerialPort {
   DWORD LastError() const { return m_lastError; }
 
  private:
+  // Who closes the port at the end: the owner, unless it gave up waiting
+  // for the reader; whichever of the two comes second decides.
+  enum class ReaderFate { Reading, Ended, Abandoned };
   // What the reader thread uses. The port and the thread share it; a
   // reader that will not stop keeps it alive on its own.
   struct ReaderLink {
     HANDLE port = nullptr;                   // set before each start; owned by the port
+                                             // until the reader is abandoned
+    std::string device;                      // the port's device name, set with `port`
+    CancelFunction cancel = nullptr;         // fixed at construction
     win::KernelHandle wake;                  // auto-reset; set by StopReader
     win::KernelHandle dataArrived;           // auto-reset; set by the reader
     std::atomic<bool> running{false};        // cleared by StopReader, read by the reader
+    std::atomic<ReaderFate> fate{ReaderFate::Reading};  // exchanged by both threads
     ReceiveBuffer received;                  // both threads, locked inside
   };
+  // An operation that the port completes itself; see Complete.
+  struct OwnOperation;
 
-  static std::shared_ptr<ReaderLink> NewReaderLink();
+  std::shared_ptr<ReaderLink> NewReaderLink() const;
   static DWORD WINAPI ReaderThread(void* parameter);
   static void ReadUntilStopped(ReaderLink& link);
   static void ReadLoop(ReaderLink& link);
-  DWORD Finish(BOOL done, OVERLAPPED& overlapped, bool callersOwn, DWORD* count,
-               DWORD timeoutMs);
+  std::unique_ptr<OwnOperation> NewOperation() const;
+  DWORD Complete(BOOL done, std::unique_ptr<OwnOperation>& operation, DWORD* count,
+                 DWORD timeoutMs);
   DWORD ReadDcb(DCB& dcb);
   DWORD Report(DWORD status) { return m_lastError = status; }
 
   // The reader's own reads do not touch LastError: it reports the owner
   // thread's operations only.
+  const CancelFunction m_cancel;
+  std::string m_device;                    // owner thread: the device name opened
   std::shared_ptr<ReaderLink> m_reader;    // owner thread (the reader holds a copy)
   win::KernelHandle m_readerThread;        // owner thread
   DWORD m_lastError = 0;                   // owner thread

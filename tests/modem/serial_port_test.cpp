@@ -209,6 +209,79 @@ TEST_F(SerialPortTest, StopReaderEndsAReaderWaitingOnASilentLine) {
   EXPECT_EQ(TakeUntil(port.Received(), "OK\r\n"), "AT\r\r\nOK\r\n");
 }
 
+// What a driver that ignores cancellation does: the operation goes on
+// until the line moves.
+BOOL WINAPI IgnoreCancel(HANDLE, OVERLAPPED*) { return TRUE; }
+
+// The modem holds the line back (XOFF): a write cannot leave. It ends on
+// its time limit, cancelled; when the driver ignores the cancel, the port
+// gives up on it after a bound, and the write leaving later, once the
+// modem releases the line, harms nothing.
+TEST_F(SerialPortTest, AWriteHeldBackEndsOnItsTimeLimitEvenWhenItsCancelIsIgnored) {
+  for (const bool ignored : {false, true}) {
+    SCOPED_TRACE(ignored ? "cancel ignored" : "cancel honoured");
+    SerialPort port(ignored ? IgnoreCancel : ::CancelIoEx);
+    ASSERT_EQ(port.Open(PortName(), 2048, 2048), 0u);
+    ASSERT_EQ(port.SetHandshake(2), 0u);
+    ASSERT_TRUE(Modem().Command("hold"));
+    DWORD written = 99;
+    EXPECT_EQ(port.WriteString("AT\r", &written, nullptr, 500),
+              static_cast<DWORD>(ignored ? ERROR_IO_PENDING : ERROR_TIMEOUT));
+    EXPECT_EQ(written, 0u);
+    ASSERT_TRUE(Modem().Command("release"));
+    EXPECT_EQ(port.WriteString("AT\r", nullptr, nullptr, 10000), 0u);
+    // Read by the port itself: a reader of a port that ignores cancels
+    // would not stop.
+    const std::string answers = ignored ? "AT\r\r\nOK\r\nAT\r\r\nOK\r\n" : "AT\r\r\nOK\r\n";
+    ASSERT_EQ(port.SetReadTimeouts(1), 0u);
+    std::string answer(answers.size(), '\0');
+    DWORD count = 0;
+    EXPECT_EQ(port.Read(answer.data(), static_cast<DWORD>(answer.size()), &count, nullptr, 10000),
+              0u);
+    EXPECT_EQ(answer.substr(0, count), answers);
+  }
+}
+
+// A reader whose read ignores its cancel does not stop and is given up on.
+// When that read ends at last, the reader closes the port itself, and the
+// byte it took reaches no later user of the port object.
+TEST_F(SerialPortTest, AReaderThatWouldNotStopClosesThePortWhenItEnds) {
+  SerialPort writer;  // moves the line; Wine lets a port open twice
+  ASSERT_EQ(writer.Open(PortName(), 2048, 2048), 0u);
+  SerialPort port(IgnoreCancel);
+  ASSERT_EQ(port.Open(PortName(), 2048, 2048), 0u);
+  const HANDLE held = port.Handle();
+  port.StartReader();
+  // An answer handed over: the reader has begun its reads (one stopped
+  // before its first read simply ends).
+  writer.WriteString("AT\r", nullptr, nullptr, INFINITE);
+  ASSERT_EQ(TakeUntil(port.Received(), "OK\r\n"), "AT\r\r\nOK\r\n");
+  EXPECT_FALSE(port.StopReader());  // after its bound of 10 s
+  EXPECT_EQ(port.Handle(), INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(SerialPort::HeldByAbandonedReader(PortName()));
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  EXPECT_TRUE(::GetCommState(held, &dcb));
+
+  writer.WriteString("AT\r", nullptr, nullptr, INFINITE);
+  for (DWORD start = ::GetTickCount(); SerialPort::HeldByAbandonedReader(PortName()) &&
+                                       ::GetTickCount() - start < 10000;)
+    ::Sleep(20);
+  EXPECT_FALSE(SerialPort::HeldByAbandonedReader(PortName()));
+  EXPECT_FALSE(::GetCommState(held, &dcb)) << "the port is still open";
+
+  // The port works again; its own reads only, as a reader of this object
+  // would not stop either.
+  ASSERT_EQ(port.Open(PortName(), 2048, 2048), 0u);
+  EXPECT_EQ(port.Received().Take(255), "");
+  ASSERT_EQ(port.SetReadTimeouts(1), 0u);
+  port.WriteString("AT\r", nullptr, nullptr, INFINITE);
+  char answer[9] = {};
+  DWORD count = 0;
+  EXPECT_EQ(port.Read(answer, sizeof answer, &count, nullptr, 10000), 0u);
+  EXPECT_EQ(std::string(answer, count), "AT\r\r\nOK\r\n");
+}
+
 // A modem unplugged in the middle: every read fails at once from then on.
 // The reader must pause instead of spinning, and once the modem is back a
 // new open works.

@@ -1,6 +1,6 @@
 // The Windows side's view of the simulated modem that tests/harness/
 // modem_line.sh starts: its COM number, the bytes it received and sent, and
-// its control commands (vanish, back, silent, talk).
+// its control commands (vanish, back, silent, talk, hold, release).
 #pragma once
 
 #include <string>

@@ -33,6 +33,8 @@
 //               vanish  close the line, as if the modem was unplugged
 //               back    a new line on the same COM port (after vanish)
 //               silent  stop answering;  talk  answer again
+//               hold    send XOFF at once: a line that honours software
+//                       flow control stops sending;  release  send XON
 //               hangup  drop the call: "\r\nNO CARRIER\r\n", command mode
 //               answer-delay MS, connect-delay MS   change that delay
 //               quit    end the simulator
@@ -357,6 +359,8 @@ class Modem {
         m_silent = true;
       } else if (command == "talk") {
         m_silent = false;
+      } else if (command == "hold" || command == "release") {
+        if (m_line.IsOpen()) Put(command == "hold" ? "\x13" : "\x11");
       } else if (command == "hangup") {
         if (m_mode == Mode::Online || m_mode == Mode::Dialling) {
           m_mode = Mode::Command;
@@ -387,12 +391,16 @@ class Modem {
   void Flush() {
     const auto now = Clock::now();
     while (!m_out.empty() && m_out.front().due <= now && m_line.IsOpen()) {
-      const std::string& bytes = m_out.front().bytes;
-      WriteAll(m_line.Fd(), bytes);
-      WriteAll(m_sent, bytes);
-      Record('S', bytes.data(), bytes.size());
+      Put(m_out.front().bytes);
       m_out.pop_front();
     }
+  }
+
+  // Bytes onto the line now, recorded as sent.
+  void Put(const std::string& bytes) {
+    WriteAll(m_line.Fd(), bytes);
+    WriteAll(m_sent, bytes);
+    Record('S', bytes.data(), bytes.size());
   }
 
   void Record(char direction, const char* bytes, std::size_t count) {
