@@ -25,9 +25,6 @@ GroupRecord ToGroup(const StringList& f) { return {Field(f, 0), Field(f, 1)}; }
 StringList Fields(const UserRecord& u) { return {u.Name, u.Description, u.Number, u.Group}; }
 StringList Fields(const GroupRecord& g) { return {g.Name, g.Description}; }
 
-// Names are in the ANSI code page.
-bool SameName(const std::string& a, const std::string& b) { return NamesEqual(a, b, win::IsAnsiLeadByte); }
-
 bool IsRecordIndex(HKEY key, int index) { return index >= 0 && index < RecordKey::RecordCount(key); }
 
 // The first record, from index 0 up, whose Name equals `name`. A missing
@@ -64,9 +61,17 @@ std::optional<GroupRecord> LoadGroup(int index) {
   return ToGroup(RecordKey::ReadRecord(key.Get(), index));
 }
 
-void AddUser(const UserRecord& user) { UsersKey().AppendRecord(Fields(user)); }
+bool AddUser(const UserRecord& user) { return UsersKey().AppendRecord(Fields(user)); }
 
-void AddGroup(const GroupRecord& group) { GroupsKey().AppendRecord(Fields(group)); }
+bool AddUsers(const std::vector<UserRecord>& users) {
+  std::vector<StringList> records;
+  for (const UserRecord& user : users) records.push_back(Fields(user));
+  return UsersKey().AppendRecords(records);
+}
+
+bool AddGroup(const GroupRecord& group) { return GroupsKey().AppendRecord(Fields(group)); }
+
+bool SameName(const std::string& a, const std::string& b) { return NamesEqual(a, b, win::IsAnsiLeadByte); }
 
 bool UpdateUser(int index, const UserRecord& user) {
   win::RegKey key = OpenKeyForWriting(UsersKey().Path());

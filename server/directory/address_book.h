@@ -44,9 +44,15 @@ std::vector<Indexed<GroupRecord>> LoadGroups();
 std::optional<UserRecord> LoadUser(int index);
 std::optional<GroupRecord> LoadGroup(int index);
 
-// Appending creates the keys on first use. Names need not be unique.
-void AddUser(const UserRecord& user);
-void AddGroup(const GroupRecord& group);
+// Appending creates the keys on first use; false when the store refused
+// (see RecordKey::AppendRecord). Names need not be unique.
+bool AddUser(const UserRecord& user);
+bool AddUsers(const std::vector<UserRecord>& users);
+bool AddGroup(const GroupRecord& group);
+
+// Names of users and groups as the dialogs compare them: NamesEqual in the
+// ANSI code page.
+bool SameName(const std::string& a, const std::string& b);
 
 // Update and delete act only on an existing record (false otherwise).
 bool UpdateUser(int index, const UserRecord& user);

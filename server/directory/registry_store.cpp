@@ -75,6 +75,10 @@ std::vector<int> RecordsPresentBelow(HKEY key, LONG limit) {
 
 LONG StoredCount(HKEY key) { return static_cast<LONG>(RegReadDword(key, "Count")); }
 
+// The highest "Count" a reader takes for a count (a REG_DWORD read as a
+// signed number), so the highest record index is one below it.
+constexpr LONG kMaxCount = 0x7fffffff;
+
 }  // namespace
 
 
@@ -98,6 +102,27 @@ win::RegKey CreateKeyForWriting(const std::string& path) {
                         KEY_READ | KEY_WRITE, nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
     key.Release();
   return key;
+}
+
+bool KeyNamesEqual(const std::string& a, const std::string& b) {
+  const auto wide = [](const std::string& text) {
+    const int size = static_cast<int>(text.size());
+    std::wstring result(text.empty() ? 0 : ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0), L'\0');
+    if (!result.empty())
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(), static_cast<int>(result.size()));
+    return result;
+  };
+  const std::wstring wa = wide(a), wb = wide(b);
+  return ::CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(),
+                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string FirstMissingKey(const std::string& path) {
+  for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+    const std::string prefix = path.substr(0, end);
+    if (!OpenKey(prefix, KEY_READ)) return prefix;
+    if (end == std::string::npos) return {};
+  }
 }
 
 DWORD RegReadDword(HKEY key, const char* name) {
@@ -180,12 +205,27 @@ bool RecordKey::WriteRecord(int index, const StringList& record) const {
   return WriteRecord(OpenKeyForWriting(m_path).Get(), index, record);
 }
 
-void RecordKey::AppendRecord(const StringList& record) const {
+bool RecordKey::AppendRecord(const StringList& record) const { return AppendRecords({record}); }
+
+bool RecordKey::AppendRecords(const std::vector<StringList>& records) const {
   win::RegKey key = CreateKeyForWriting(m_path);
-  if (!key) return;
-  const int count = RecordCount(key.Get());
-  WriteRecord(key.Get(), count, record);
-  RegWriteDword(key.Get(), "Count", static_cast<DWORD>(count + 1));
+  if (!key) return false;
+  // After the last record present, whatever "Count" says (absent, zero,
+  // negative, not a DWORD, too low), so a damaged count never costs a
+  // record, and the hidden ones come back into view.
+  const std::vector<int> present = RecordsPresentBelow(key.Get(), kMaxCount);
+  int next = present.empty() ? 0 : present.back() + 1;
+  bool written = true;
+  for (const StringList& record : records) {
+    // The count must stay positive: no index is left once it is at its
+    // highest.
+    if (next >= kMaxCount || !WriteRecord(key.Get(), next, record)) {
+      written = false;
+      break;
+    }
+    ++next;
+  }
+  return RegWriteDword(key.Get(), "Count", static_cast<DWORD>(next)) && written;
 }
 
 void RecordKey::RemoveRecord(int index) const {

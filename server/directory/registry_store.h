@@ -28,6 +28,17 @@ std::string ApplicationKeyPath();
 win::RegKey OpenKeyForReading(const std::string& path);
 win::RegKey OpenKeyForWriting(const std::string& path);  // existing keys only
 win::RegKey CreateKeyForWriting(const std::string& path);  // with missing parents
+// The first key along `path` that does not exist ("Software\A" when only
+// "Software" does), "" when the whole path exists: what creating `path`
+// adds, and what removing it again takes away.
+std::string FirstMissingKey(const std::string& path);
+
+// Whether two names open the same child of one key: the registry compares
+// key names without regard to case by the system's upper-case table, on the
+// names as it receives them (ANSI text in UTF-16), which is what
+// CompareStringOrdinal does when told to ignore case. Wider than the A-Z
+// rule of NamesEqual: "B\xfcro" and "B\xdcRO" are one key in code page 1252.
+bool KeyNamesEqual(const std::string& a, const std::string& b);
 
 // Value operations. Reads of absent or unreadable values give 0, "" or an
 // empty list; the stored type is not checked. Values of any size are read
@@ -62,7 +73,11 @@ class RecordKey {
   // The records present, in index order, from one walk over the values.
   std::vector<StoredRecord> ReadPresentRecords() const;
   bool WriteRecord(int index, const StringList& record) const;  // the key must exist
-  void AppendRecord(const StringList& record) const;            // creates the key
+  // After the last record present, "Count" one past it (creates the key);
+  // false when the key could not be made, a write failed or no index is
+  // left. Many at once cost one walk over the key.
+  bool AppendRecord(const StringList& record) const;
+  bool AppendRecords(const std::vector<StringList>& records) const;
   void RemoveRecord(int index) const;                           // later records move down
 
   // With the key already open.

@@ -196,6 +196,42 @@ TEST_F(RegistryStore, DamagedCountIsBoundedByTheRecordsPresent) {
   EXPECT_EQ(RegReadDword(key.Get(), "Count"), 3u);
 }
 
+TEST_F(RegistryStore, AppendGoesAfterTheLastRecordPresentWhateverTheCount) {
+  RecordKey records(users);
+  auto names = [&] {
+    std::string out;
+    for (const StoredRecord& r : records.ReadPresentRecords()) out += std::to_string(r.Index) + r.Fields.at(0) + " ";
+    return out;
+  };
+  // Count absent, zero, negative, too low, a REG_QWORD, a REG_SZ.
+  const std::vector<std::pair<DWORD, std::string>> damaged = {
+      {REG_NONE, ""}, {REG_DWORD, "\0\0\0\0"s}, {REG_DWORD, "\xff\xff\xff\xff"s},
+      {REG_DWORD, "\x01\0\0\0"s}, {REG_QWORD, "\x03\0\0\0\0\0\0\0"s}, {REG_SZ, "3"s}};
+  for (const auto& [type, bytes] : damaged) {
+    testing_support::DeleteKeyTree(users);
+    for (const char* n : {"a", "b", "c"}) records.AppendRecord({n});
+    if (type == REG_NONE) {
+      ::RegDeleteValueA(OpenKeyForWriting(users).Get(), "Count");
+    } else {
+      SetRaw(users, "Count", type, bytes);
+    }
+    EXPECT_TRUE(records.AppendRecord({"new"}));
+    EXPECT_EQ(GetRaw(users, "Count"), "\x04\0\0\0"s) << "type " << type;
+    EXPECT_EQ(names(), "0a 1b 2c 3new ") << "type " << type;
+  }
+
+  // The count at its highest: no index left, nothing changes.
+  testing_support::DeleteKeyTree(users);
+  SetRaw(users, "Count", REG_DWORD, "\xff\xff\xff\x7f"s);
+  SetRaw(users, "2147483645", REG_MULTI_SZ, "x\0\0"s);
+  EXPECT_TRUE(records.AppendRecord({"last"}));
+  EXPECT_EQ(names(), "2147483645x 2147483646last ");
+  EXPECT_FALSE(records.AppendRecord({"one too many"}));
+  EXPECT_EQ(GetRaw(users, "Count"), "\xff\xff\xff\x7f"s);
+  EXPECT_EQ(names(), "2147483645x 2147483646last ");
+  EXPECT_EQ(records.RecordCount(), 0x7fffffff);
+}
+
 TEST_F(RegistryStore, AKeyDeletedWhileItIsReadEndsTheRead) {
   constexpr int kRecords = 3000;
   {

@@ -9,7 +9,11 @@
 //   tellconfig current NAME                 make NAME the current entry
 //   tellconfig settings ID FOOTER           the ID and footer settings
 //   tellconfig group NAME                   add a group
-//   tellconfig user NAME NUMBER GROUP       add a user ("<none>": no group)
+//   tellconfig user NAME NUMBER GROUP [COUNT]
+//                                           add a user ("<none>": no group);
+//                                           COUNT of them at once, "{n}" in
+//                                           NAME and NUMBER replaced by each
+//                                           one's number (1..COUNT)
 //   tellconfig raw TEXT [COUNT]             write an alert datagram whose text
 //                                           is TEXT, with \t \r \n \\ \" and \xHH
 //                                           escapes (malformed texts included);
@@ -69,7 +73,7 @@ bool SaveEntry(const std::string& name, std::uint32_t port, const std::string& f
 
 int Usage() {
   std::fputs("usage: tellconfig reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
-             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP | raw TEXT [COUNT]\n",
+             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP [COUNT] | raw TEXT [COUNT]\n",
              stderr);
   return 2;
 }
@@ -82,6 +86,12 @@ long long MicrosecondsSince1970() {
   return static_cast<long long>((hundreds - 116444736000000000ULL) / 10);
 }
 
+// `text` with every "{n}" replaced by `n`.
+std::string Numbered(std::string text, unsigned long n) {
+  for (std::size_t at; (at = text.find("{n}")) != std::string::npos;) text.replace(at, 3, std::to_string(n));
+  return text;
+}
+
 // Writes `count` datagrams of `text` ("{n}" numbered), each with a tick of
 // its own so that none is taken for a repeat of the one before it.
 bool WriteRaw(const std::string& text, unsigned long count) {
@@ -92,9 +102,7 @@ bool WriteRaw(const std::string& text, unsigned long count) {
   unsigned long written = 0;
   long long first = 0, last = 0;
   for (unsigned long i = 1; i <= count; ++i) {
-    std::string numbered = text;
-    for (std::size_t at; (at = numbered.find("{n}")) != std::string::npos;)
-      numbered.replace(at, 3, std::to_string(i));
+    const std::string numbered = Numbered(text, i);
     const long long before = MicrosecondsSince1970();
     if (alert::WriteDatagramTo(alert::kLocalMailslotName,
                                alert::BuildDatagram(tick + static_cast<std::uint32_t>(i - 1), name,
@@ -131,9 +139,14 @@ int main(int argc, char** argv) {
     settings.Footer = a[2];
     ok = directory::SaveAppSettings(settings);
   } else if (command == "group" && a.size() == 2) {
-    directory::AddGroup({a[1], ""});
-  } else if (command == "user" && a.size() == 4) {
-    directory::AddUser({a[1], "", a[2], a[3]});
+    ok = directory::AddGroup({a[1], ""});
+  } else if (command == "user" && (a.size() == 4 || a.size() == 5)) {
+    const unsigned long count = a.size() == 5 ? std::strtoul(a[4].c_str(), nullptr, 10) : 1;
+    if (count == 0) return Usage();
+    std::vector<directory::UserRecord> users;
+    for (unsigned long i = 1; i <= count; ++i)
+      users.push_back({Numbered(a[1], i), "", Numbered(a[2], i), a[3]});
+    ok = directory::AddUsers(users);
   } else if (command == "raw" && (a.size() == 2 || a.size() == 3)) {
     const std::optional<std::string> decoded = text::DecodeEscapes(a[1], '\0', win::IsAnsiLeadByte);
     const unsigned long count = a.size() == 3 ? std::strtoul(a[2].c_str(), nullptr, 10) : 1;
