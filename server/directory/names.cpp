@@ -20,7 +20,7 @@ bool IsUsableEntryName(std::string_view name, text::LeadByteTest isLeadByte) {
   return !name.empty() && name.size() <= kMaxKeyNameLength &&
          name.find('\0') == std::string_view::npos &&
          text::FindCharacter(name, '\\', isLeadByte) == std::string_view::npos &&
-         !NamesEqual(name, "Users") && !NamesEqual(name, "Groups");
+         !NamesEqual(name, "Users", nullptr) && !NamesEqual(name, "Groups", nullptr);
 }
 
 }  // namespace directory

@@ -14,9 +14,26 @@ std::string EntryKeyPath(const std::string& name) { return ApplicationKeyPath() 
 
 // Names are in the ANSI code page.
 bool IsUsableName(const std::string& name) { return IsUsableEntryName(name, win::IsAnsiLeadByte); }
-bool SameName(const std::string& a, const std::string& b) { return NamesEqual(a, b, win::IsAnsiLeadByte); }
+
+// The entry's values in their stored order; the name of the first one the
+// store refused, nothing when all were written.
+std::optional<const char*> WriteEntryValues(HKEY key, const SmsEntry& entry) {
+  StringList script;
+  std::ranges::copy_if(entry.Script, std::back_inserter(script),
+                       [](const std::string& statement) { return !statement.empty(); });
+  if (!RegWriteString(key, "SMSC", entry.Smsc)) return "SMSC";
+  const std::pair<const char*, std::uint32_t> numbers[] = {
+      {"Port", entry.Port}, {"Baud", entry.Baud}, {"Bits", entry.DataBits},
+      {"Stop", entry.StopBits}, {"Parity", entry.Parity}};
+  for (const auto& [name, value] : numbers)
+    if (!RegWriteDword(key, name, value)) return name;
+  if (!RegWriteStringList(key, "Script", script)) return "Script";
+  return std::nullopt;
+}
 
 }  // namespace
+
+bool SameEntryName(const std::string& a, const std::string& b) { return KeyNamesEqual(a, b); }
 
 std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
   if (!IsUsableName(name)) return std::nullopt;
@@ -35,22 +52,32 @@ std::optional<SmsEntry> LoadSmsEntry(const std::string& name) {
 }
 
 SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew) {
+  std::string failure;
+  return SaveSmsEntry(entry, isNew, failure);
+}
+
+SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew, std::string& failure) {
   if (!IsUsableName(entry.Name)) return SaveEntryResult::kUnusableName;
   const std::string path = EntryKeyPath(entry.Name);
+  // What a failed save puts back: the keys it created go again, and an
+  // existing entry gets its values back.
+  const std::string created = isNew ? FirstMissingKey(path) : std::string();
+  const std::optional<SmsEntry> previous = created.empty() ? LoadSmsEntry(entry.Name) : std::nullopt;
   win::RegKey key = isNew ? CreateKeyForWriting(path) : OpenKeyForWriting(path);
-  if (!key) return SaveEntryResult::kNotStored;
-
-  StringList script;
-  std::ranges::copy_if(entry.Script, std::back_inserter(script),
-                       [](const std::string& statement) { return !statement.empty(); });
-  const bool stored = RegWriteString(key.Get(), "SMSC", entry.Smsc) &&
-                      RegWriteDword(key.Get(), "Port", entry.Port) &&
-                      RegWriteDword(key.Get(), "Baud", entry.Baud) &&
-                      RegWriteDword(key.Get(), "Bits", entry.DataBits) &&
-                      RegWriteDword(key.Get(), "Stop", entry.StopBits) &&
-                      RegWriteDword(key.Get(), "Parity", entry.Parity) &&
-                      RegWriteStringList(key.Get(), "Script", script);
-  return stored ? SaveEntryResult::kSaved : SaveEntryResult::kNotStored;
+  if (!key) {
+    failure = isNew ? "its registry key could not be created" : "its registry key could not be opened";
+    return SaveEntryResult::kNotStored;
+  }
+  const std::optional<const char*> refused = WriteEntryValues(key.Get(), entry);
+  if (!refused) return SaveEntryResult::kSaved;
+  failure = std::string("the value \"") + *refused + "\" could not be written";
+  if (!created.empty()) {
+    key = {};
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, created.c_str());
+  } else if (previous) {
+    WriteEntryValues(key.Get(), *previous);
+  }
+  return SaveEntryResult::kNotStored;
 }
 
 bool RegisterSmsEntryName(const std::string& name) {
@@ -58,7 +85,7 @@ bool RegisterSmsEntryName(const std::string& name) {
   win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return false;
   StringList entries = RegReadStringList(key.Get(), "Entries");
-  if (std::ranges::any_of(entries, [&](const std::string& e) { return SameName(e, name); }))
+  if (std::ranges::any_of(entries, [&](const std::string& e) { return SameEntryName(e, name); }))
     return false;
   entries.push_back(name);
   RegWriteStringList(key.Get(), "Entries", entries);
@@ -70,7 +97,7 @@ void DeleteSmsEntry(const std::string& name) {
   win::RegKey key = OpenKeyForWriting(ApplicationKeyPath());
   if (!key) return;
   StringList entries = RegReadStringList(key.Get(), "Entries");
-  const auto found = std::ranges::find_if(entries, [&](const std::string& e) { return SameName(e, name); });
+  const auto found = std::ranges::find_if(entries, [&](const std::string& e) { return SameEntryName(e, name); });
   if (found != entries.end()) {
     entries.erase(found);
     // An unusable name would reach the application key itself or the

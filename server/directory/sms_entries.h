@@ -1,7 +1,8 @@
 // SMS entries (named service-centre profiles, each in the child key of the
 // application key that bears its name, listed in "Entries") and the three
 // settings "ID", "CurrentEntry" and "Footer" of the application key.
-// Entry names match as NamesEqual; names that cannot name an entry key
+// Entry names match as the registry matches key names (SameEntryName): two
+// names that open one key are one entry. Names that cannot name an entry key
 // (IsUsableEntryName) are never saved, registered, loaded or deleted as
 // keys. User-interface thread only; failures are silent (a key that cannot
 // be opened reads as empty, and a write to it does nothing).
@@ -42,6 +43,10 @@ struct ActiveSmsEntry {
   std::string Footer;
 };
 
+// True when `a` and `b` open the same entry key (KeyNamesEqual): letter
+// case ignored as the registry ignores it, beyond A-Z too.
+bool SameEntryName(const std::string& a, const std::string& b);
+
 // Nothing when the entry's key does not open. Absent values read as 0 or
 // empty; no defaults are substituted.
 std::optional<SmsEntry> LoadSmsEntry(const std::string& name);
@@ -57,6 +62,11 @@ enum class SaveEntryResult {
 // new entry under an existing name, in any case, overwrites its values.
 // Empty script statements are not written.
 SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew);
+// The same; when the entry was not stored, `failure` says what failed
+// ("its registry key could not be created", "the value "Port" could not be
+// written"), and what the save had written is gone again: the keys it
+// created are removed, an existing entry has its former values back.
+SaveEntryResult SaveSmsEntry(const SmsEntry& entry, bool isNew, std::string& failure);
 
 // After a new entry was saved: appends its name to "Entries" and makes it
 // current. True when appended; false when the name was listed already (in

@@ -61,6 +61,51 @@ TEST_F(SmsEntries, RegisteringAppendsAndMakesCurrentUnlessListedInAnyCase) {
   EXPECT_EQ(Current(), "One");
 }
 
+// The ANSI form of a UTF-16 name; empty when this code page lacks it.
+std::string Ansi(const std::wstring& name) {
+  char text[64] = {};
+  BOOL lossy = FALSE;
+  ::WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text, sizeof text, nullptr, &lossy);
+  return lossy ? std::string() : std::string(text);
+}
+
+TEST_F(SmsEntries, NamesThatOpenOneKeyAreOneEntryBeyondAToZ) {
+  const std::string office = Ansi(L"B\u00fcro"), shouting = Ansi(L"B\u00dcRO");
+  if (office.empty() || shouting.empty()) GTEST_SKIP() << "code page " << ::GetACP() << " has no \u00fc";
+  Add(office);
+  Add("Buro");
+  ASSERT_TRUE(KeyExists(app + "\\" + shouting)) << "the registry opens one key for both";
+  EXPECT_TRUE(SameEntryName(office, shouting));
+  EXPECT_FALSE(SameEntryName(office, "Buro"));
+
+  ASSERT_EQ(SaveSmsEntry(Entry(shouting, "0999"), true), SaveEntryResult::kSaved);
+  EXPECT_FALSE(RegisterSmsEntryName(shouting)) << "listed already";
+  EXPECT_EQ(StoredEntries(), (Names{office, "Buro"}));
+  EXPECT_EQ(LoadSmsEntry(office)->Smsc, "0999");
+
+  DeleteSmsEntry(shouting);
+  EXPECT_EQ(StoredEntries(), Names{"Buro"});
+  EXPECT_FALSE(KeyExists(app + "\\" + office));
+  EXPECT_TRUE(KeyExists(app + "\\Buro"));
+}
+
+TEST_F(SmsEntries, AnEntryWhoseKeyCannotBeMadeSaysSoAndLeavesNothing) {
+  // A volatile key takes no lasting child.
+  win::RegKey parent;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, app.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, parent.Put(), nullptr),
+            ERROR_SUCCESS);
+  std::string failure;
+  EXPECT_EQ(SaveSmsEntry(Entry("Main"), true, failure), SaveEntryResult::kNotStored);
+  EXPECT_EQ(failure, "its registry key could not be created");
+  EXPECT_FALSE(KeyExists(app + "\\Main"));
+  EXPECT_EQ(SaveSmsEntry(Entry("Main"), false, failure), SaveEntryResult::kNotStored);
+  EXPECT_EQ(failure, "its registry key could not be opened");
+
+  EXPECT_EQ(FirstMissingKey(app + "\\Main\\Deeper"), app + "\\Main");
+  EXPECT_EQ(FirstMissingKey(app), "");
+}
+
 TEST_F(SmsEntries, DeletingMakesTheFirstRemainingEntryCurrent) {
   auto threeWithThirdCurrent = [&] {
     testing_support::DeleteKeyTree(app);
