@@ -30,11 +30,12 @@ void ListView::SetItemText(int item, int column, const std::string& text) const 
   Send(LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info));
 }
 
-LPARAM ListView::ItemData(int item) const {
+std::optional<LPARAM> ListView::ItemData(int item) const {
   LVITEMA info{};
   info.mask = LVIF_PARAM;
   info.iItem = item;
-  return Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info)) ? info.lParam : 0;
+  if (!Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info))) return std::nullopt;
+  return info.lParam;
 }
 
 std::string ComboBox::Text(int item) const {

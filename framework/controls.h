@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 namespace framework {
@@ -29,6 +30,12 @@ class ListView : public ControlView {
   // `format`: LVCFMT_LEFT or LVCFMT_RIGHT; `width` in pixels.
   void InsertColumn(int column, const char* heading, int format, int width) const;
   void DeleteAllItems() const { Send(LVM_DELETEALLITEMS); }
+  // Off while many rows change: the list then neither scrolls nor repaints
+  // for each one. Turning it on again repaints the whole list.
+  void SetRedraw(bool on) const {
+    Send(WM_SETREDRAW, on);
+    if (on) ::InvalidateRect(Handle(), nullptr, TRUE);
+  }
   // At the place the list's sort gives; returns that position, -1 on failure.
   int InsertItem(const std::string& text, LPARAM data) const;
   void SetItemText(int item, int column, const std::string& text) const;
@@ -37,7 +44,8 @@ class ListView : public ControlView {
   int FirstSelected() const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   }
-  LPARAM ItemData(int item) const;
+  // The item's data word; nothing when the item cannot be read.
+  std::optional<LPARAM> ItemData(int item) const;
 };
 
 class ComboBox : public ControlView {

@@ -1,46 +1,14 @@
 #include "server/directory/settings_dialogs.h"
 
-#include <vector>
-
-#include "common/handle.h"
+#include "common/format.h"
 #include "common/trim.h"
 #include "framework/app.h"
 #include "framework/held_choice.h"
 #include "framework/window.h"
-#include "server/directory/names.h"
 #include "server/directory/phone_number.h"
+#include "server/log/activity_log.h"
+#include "server/modem/port_list.h"
 #include "server/res/resource_ids.h"
-
-namespace {
-
-// Serial ports above COM6 present on the machine (USB modems usually appear
-// there): the ports that their drivers list in the device map. Listing
-// opens no port, so a busy or slow one (Bluetooth) cannot hold the dialog.
-std::vector<std::uint32_t> PresentSerialPorts() {
-  std::vector<std::uint32_t> ports;
-  win::RegKey key;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ,
-                      key.Put()) != ERROR_SUCCESS)
-    return ports;
-  for (DWORD i = 0;; ++i) {
-    char name[256], data[32];
-    DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-    const LONG status = ::RegEnumValueA(key.Get(), i, name, &nameSize, nullptr, &type,
-                                        reinterpret_cast<BYTE*>(data), &dataSize);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS || type != REG_SZ) continue;
-    data[dataSize] = '\0';
-    const std::string port(data);
-    if (port.size() < 4 || port.size() > 6 || !directory::NamesEqual(port.substr(0, 3), "COM") ||
-        port[3] < '1' || port[3] > '9' ||
-        port.find_first_not_of("0123456789", 3) != std::string::npos)
-      continue;
-    ports.push_back(static_cast<std::uint32_t>(std::stoul(port.substr(3))));
-  }
-  return ports;
-}
-
-}  // namespace
 
 CMaintainSettings::CMaintainSettings(HWND parent) : Dialog(IDD_MAINTAIN_SETTINGS, parent) {}
 
@@ -82,7 +50,7 @@ void CMaintainSettings::RefreshFromStore() {
   m_strFooter = settings.Footer;
   m_cbEntries.SetCurSel(-1);
   for (int i = 0; i < m_cbEntries.Count(); ++i) {
-    if (directory::NamesEqual(m_cbEntries.Text(i), m_strCurrentEntry)) {
+    if (directory::SameEntryName(m_cbEntries.Text(i), m_strCurrentEntry)) {
       m_cbEntries.SetCurSel(i);
       break;
     }
@@ -160,7 +128,7 @@ BOOL CAddEntry::OnInitDialog() {
     ::EnableWindow(::GetDlgItem(Handle(), IDC_ENTRY_NAME), FALSE);
     if (const auto entry = LoadSmsEntry(m_strEntryName)) {
       m_stored = *entry;
-      m_ports = PortChoices(PresentSerialPorts(), entry->Port);
+      m_ports = PortChoices(modem::PresentSerialPorts(), entry->Port);
       m_nPort = ChoicePosition(m_ports, entry->Port);
       m_strSmsc = entry->Smsc;
       m_nBaud = BaudPosition(entry->Baud);
@@ -170,7 +138,7 @@ BOOL CAddEntry::OnInitDialog() {
       m_strScript = ScriptToText(entry->Script);
     }
   }
-  if (m_ports.empty()) m_ports = PortChoices(PresentSerialPorts(), 0);
+  if (m_ports.empty()) m_ports = PortChoices(modem::PresentSerialPorts(), 0);
   FillList(IDC_ENTRY_PORT, m_ports);
   FillList(IDC_ENTRY_BAUD, BaudChoices());
   FillList(IDC_ENTRY_PARITY, ParityChoices());
@@ -191,11 +159,24 @@ void CAddEntry::OnOK() {
   entry.DataBits = ChoiceValue(DataBitsChoices(), m_nDataBits, m_stored.DataBits);
   entry.StopBits = ChoiceValue(StopBitsChoices(), m_nStopBits, m_stored.StopBits);
   entry.Script = TextToScript(m_strScript);
-  // A new entry whose name cannot name its key (or whose key could not be
-  // made) was not stored: the name is to be changed, not the dialog closed.
-  if (SaveSmsEntry(entry, !m_bEdit) != SaveEntryResult::kSaved && !m_bEdit) {
+  std::string failure;
+  const SaveEntryResult saved = SaveSmsEntry(entry, !m_bEdit, failure);
+  // A new entry whose name cannot name its key: the name is to be changed.
+  if (saved == SaveEntryResult::kUnusableName && !m_bEdit) {
     SelectField(IDC_ENTRY_NAME);
     return;
   }
+  if (saved == SaveEntryResult::kNotStored) {
+    ReportNotStored(failure);
+    // A new entry stays open, to be saved again or cancelled: nothing of it
+    // is in the store, and its name must not be listed.
+    if (!m_bEdit) return;
+  }
   EndDialog(IDOK);
+}
+
+void CAddEntry::ReportNotStored(const std::string& failure) {
+  LogActivity(text::Format("Failed to save SMS entry %s: %s", m_strEntryName, failure), LogLevel::Error);
+  const std::string text = "The entry was not saved: " + failure + ".";
+  ::MessageBoxA(Handle(), text.c_str(), framework::App::Instance()->AppName().c_str(), MB_OK | MB_ICONERROR);
 }

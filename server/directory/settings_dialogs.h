@@ -64,6 +64,8 @@ class CAddEntry : public framework::Dialog {
 
  private:
   void FillList(int id, const directory::ChoiceList& choices);
+  // Says in the log and in a message box what kept the entry out of the store.
+  void ReportNotStored(const std::string& failure);
 
   // The entry as read when editing: a value its list does not offer is
   // stored back unchanged.
