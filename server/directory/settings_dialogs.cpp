@@ -167,6 +167,9 @@ void CAddEntry::OnOK() {
     return;
   }
   if (saved == SaveEntryResult::kNotStored) {
+    // The report is a message box, a modal loop: during a delivery this OK
+    // waits for its end and is tried once more then.
+    if (framework::HoldWhileBusy(Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0)) return;
     ReportNotStored(failure);
     // A new entry stays open, to be saved again or cancelled: nothing of it
     // is in the store, and its name must not be listed.
