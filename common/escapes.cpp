@@ -50,4 +50,26 @@ std::optional<std::string> DecodeEscapes(std::string_view in, char terminator,
   return out;
 }
 
+std::string EscapeBytes(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\r': out += "\\r"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\\': out += "\\\\"; continue;
+      case '"': out += "\\\""; continue;
+    }
+    if (byte >= 0x20 && byte < 0x7F) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
 }  // namespace text

@@ -17,4 +17,10 @@ namespace text {
 std::optional<std::string> DecodeEscapes(std::string_view in, char terminator = '\0',
                                          LeadByteTest isLeadByte = nullptr);
 
+// Shows untrusted bytes as printable ASCII that DecodeEscapes turns back
+// into them: \r, \n, \\ and \" for those four, \xHH for every other byte
+// outside 0x20..0x7E (control bytes, DEL, and bytes of any code page, whose
+// characters a cut may have split).
+std::string EscapeBytes(std::string_view bytes);
+
 }  // namespace text

@@ -23,8 +23,8 @@ class ScriptFailure : public std::exception {
   const char* what() const noexcept override { return "modem script failed"; }
 };
 
-// Ends a run at once because the program is closing. Nothing is logged by
-// the script; the delivery reports it.
+// Ends a run at once because the program is closing. The delivery reports
+// it; the script logs only what the modem sent during a wait it cuts short.
 class ScriptCancelled : public std::exception {
  public:
   const char* what() const noexcept override { return "modem script cancelled"; }
@@ -73,6 +73,8 @@ struct ScriptInputs {
 inline constexpr unsigned kWaitTimeoutMs = 30000;
 inline constexpr unsigned kWaitPollMs = 500;
 inline constexpr std::size_t kWaitTakeBytes = 255;
+// A failed wait shows at most this many of the last bytes the modem sent.
+inline constexpr std::size_t kLastBytesShown = 60;
 
 // Runs the statements in order. Returns when the last one has run; throws
 // ScriptFailure (after logging why) at the first statement that fails, and
@@ -85,6 +87,8 @@ void RunScript(const std::vector<std::string>& statements, const ScriptInputs& i
 // (case-sensitive; an empty target matches at once). Logs "Timed out
 // waiting for <target>" and throws ScriptFailure after kWaitTimeoutMs;
 // throws ScriptCancelled after a pause in which the host was cancelled.
+// Either way it first logs what the modem sent during the wait (its last
+// kLastBytesShown bytes, escaped) or that it sent nothing.
 void WaitForText(std::string_view target, ScriptHost& host);
 
 }  // namespace modem

@@ -41,6 +41,7 @@ listed() {
   if grep -qF -- "$1" <<<"$shown"; then pass "listed: $1"; else fail "not listed: $1"; fi
 }
 listed 'WARNING: Exit requested: stopping the current delivery'
+listed 'INFO: Last received from the modem: \"ATD 0800123\\r\"'
 listed 'ERROR: Alert \"(From Backup) Disk full\" to +441111 interrupted: Tellistry is closing'
 listed 'WARNING: Alert \"(From Backup) Disk full\" not sent to +442222: Tellistry is closing'
 listed 'WARNING: Alert \"(From Backup) Disk full\" not sent to +443333: Tellistry is closing'

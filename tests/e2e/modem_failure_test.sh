@@ -22,6 +22,7 @@ raise Ops Dee "first"
 wait_count "Failed to send alert" 1 90
 cpu1=$(server_cpu); t1=$(date +%s.%N)
 expect_line "WARNING: Timed out waiting for CONNECT"
+expect_line "INFO: Nothing was received from the modem"
 expect_line "ERROR: Failed to send alert: Please check application settings and modem connection"
 expect_received 'ATD 0800123' 1 "dialled"
 grep -qF 'ATH' "$MODEMSIM_DIR/received" && fail "hung up after a failure" \

@@ -43,12 +43,14 @@ std::string Normalised(std::string pattern) {
   return std::regex_replace(pattern, std::regex("%[sd]"), "%s");
 }
 
-// Every text the server's code hands to LogActivity, a script failure or
-// the main window's close (which logs why a delivery stops), directly,
-// through text::Format or through a named constant of its file.
+// Every text the server's code hands to LogActivity, a script failure, a
+// script's log or the main window's close (which logs why a delivery
+// stops), directly, through text::Format or through a named constant of its
+// file.
 std::set<std::string> ProgramLogTexts() {
   std::set<std::string> texts;
-  const std::regex call(R"((LogActivity|Fail|CloseWhenIdle)\(\s*(host,\s*)?(text::Format\(\s*)?)");
+  const std::regex call(
+      R"((LogActivity|Fail|host\.Log|CloseWhenIdle)\(\s*(host,\s*)?(text::Format\(\s*)?)");
   for (const auto& entry : fs::recursive_directory_iterator(fs::path(TELLISTRY_SOURCE_DIR) / "server")) {
     if (entry.path().extension() != ".cpp") continue;
     const std::string source = ReadFile(entry.path());

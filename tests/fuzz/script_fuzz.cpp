@@ -1,12 +1,15 @@
 // Random scripts against random modem bytes: the interpreter must neither
-// crash nor hang, must end every failure with exactly one warning, and the
+// crash nor hang, must end every failure with exactly one warning (a
+// time-out's followed by the modem's last words, printable), and the
 // prepared alert text must carry no control byte but TAB to the modem.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/escapes.h"
 #include "server/modem/message_text.h"
 #include "server/modem/script.h"
 
@@ -34,9 +37,27 @@ class FuzzHost : public modem::ScriptHost {
   bool Cancelled() override { return false; }
   std::uint32_t Tick() override { return static_cast<std::uint32_t>(0xFFFFF000u + elapsed); }
   void Log(const std::string& text, LogLevel level) override {
-    if (level != LogLevel::Warning) std::abort();
+    if (level == LogLevel::Information) {
+      // Only right after a time-out: the modem's last bytes, printable and
+      // exactly as sent once decoded.
+      if (!lastWasTimeOut) std::abort();
+      lastWasTimeOut = false;
+      if (text == "Nothing was received from the modem") return;
+      constexpr std::string_view kPrefix = "Last received from the modem: \"";
+      if (!text.starts_with(kPrefix) || !text.ends_with('"')) std::abort();
+      const std::string shown = text.substr(kPrefix.size(), text.size() - kPrefix.size() - 1);
+      for (char c : shown)
+        if (c < 0x20 || c > 0x7E) std::abort();
+      const std::optional<std::string> bytes = text::DecodeEscapes(shown);
+      if (!bytes || bytes->empty() || bytes->size() > modem::kLastBytesShown ||
+          text::EscapeBytes(*bytes) != shown)
+        std::abort();
+      return;
+    }
+    if (level != LogLevel::Warning || lastWasTimeOut) std::abort();
+    lastWasTimeOut = text.starts_with("Timed out waiting for ");
     if (text != "Unknown action in script" && !text.starts_with("Malformed statement ") &&
-        !text.starts_with("Timed out waiting for "))
+        !lastWasTimeOut)
       std::abort();
     ++logEntries;
   }
@@ -44,7 +65,8 @@ class FuzzHost : public modem::ScriptHost {
   std::size_t written = 0;
   std::uint64_t pauses = 0;
   std::uint64_t elapsed = 0;
-  int logEntries = 0;
+  int logEntries = 0;  // warnings
+  bool lastWasTimeOut = false;
 
  private:
   std::string_view m_modem;
@@ -101,8 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const modem::ScriptFailure&) {
     failed = true;
   }
-  // One warning for a failure, none for a complete run.
-  if (host.logEntries != (failed ? 1 : 0)) std::abort();
+  // One warning for a failure, none for a complete run; a time-out's is
+  // followed by its last words.
+  if (host.logEntries != (failed ? 1 : 0) || host.lastWasTimeOut) std::abort();
   // Every statement pauses once and waits for at most 30 s in 500 ms polls.
   const std::uint64_t limit = statements.size() * (50 + modem::kWaitTimeoutMs + modem::kWaitPollMs);
   if (host.elapsed > limit) std::abort();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/format.h"
 #include "tests/modem/script_fake_host.h"
 
 namespace modem {
@@ -65,13 +66,16 @@ TEST_F(Script, DialTimeOutStopsTheRunWithoutHangingUp) {
   host.Arrive("NO CARRIER\r\n", 100);
   EXPECT_FALSE(Run({"DIAL", "HANGUP"}));
   EXPECT_EQ(host.written, "ATD 0800123\r");
-  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for CONNECT", LogLevel::Warning}}));
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{
+                          {"Timed out waiting for CONNECT", LogLevel::Warning},
+                          {"Last received from the modem: \"NO CARRIER\\r\\n\"", LogLevel::Information}}));
 }
 
 TEST_F(Script, FailureInTheSecondStatementSendsNothingMore) {
   EXPECT_FALSE(Run({"SEND \"AT\\r\"", "WAITFOR \"OK\"", "HANGUP"}));
   EXPECT_EQ(host.written, "AT\r");
-  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for OK", LogLevel::Warning}}));
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for OK", LogLevel::Warning},
+                                             {"Nothing was received from the modem", LogLevel::Information}}));
 }
 
 TEST_F(Script, UnknownStatementsFailBeforeAnythingAfterThem) {
@@ -96,9 +100,12 @@ TEST_F(Script, MalformedWaitAndSendStatementsAreLoggedWhole) {
 TEST_F(Script, UntrustedTextIsNeverAFormat) {
   const ScriptInputs hostile{"%s%n%x", "%d%s", "%s", "%n%x%s", "%%"};
   host.Arrive("CONNECT");
+  host.Arrive("%d%n%%", 1000);  // the modem's bytes are no format either
   EXPECT_FALSE(Run({"DIAL", "SENDNUMBER", "SENDMESSAGE", "WAITFOR \"%s%n%x\"", "HANGUP"}, hostile));
   EXPECT_EQ(host.written, "ATD %s%n%x\r\r%d%s%s:%n%x%s%%");
-  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for %s%n%x", LogLevel::Warning}}));
+  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for %s%n%x", LogLevel::Warning},
+                                             {"Last received from the modem: \"%d%n%%\"",
+                                              LogLevel::Information}}));
 
   FakeHost other;
   EXPECT_THROW(RunScript({"SEND %s%n%x"}, kInputs, other), ScriptFailure);
@@ -108,7 +115,7 @@ TEST_F(Script, UntrustedTextIsNeverAFormat) {
 TEST_F(Script, WaitIsCaseSensitive) {
   host.Arrive("ok\r\n");
   EXPECT_FALSE(Wait("OK"));
-  EXPECT_EQ(host.log, (std::vector<LogEntry>{{"Timed out waiting for OK", LogLevel::Warning}}));
+  EXPECT_EQ(host.log[0], (LogEntry{"Timed out waiting for OK", LogLevel::Warning}));
 }
 
 TEST_F(Script, WaitTakesAt255BytesAPieceAndGivesUpAfter30Seconds) {
@@ -170,8 +177,8 @@ TEST_F(Script, EmptyTargetMatchesOnTheFirstPass) {
 }
 
 // Exit while a script runs: a send is the last statement to run, and a wait
-// ends after the pause in which the exit came; nothing is logged by the
-// script and nothing more is written.
+// ends after the pause in which the exit came, saying only what the modem
+// sent during it; nothing more is written.
 TEST_F(Script, CancelStopsAtTheNextStatementOrAfterAWaitsPause) {
   host.onWrite = [this](std::string_view) { host.cancelled = true; };
   EXPECT_THROW(RunScript({"SEND \"A\"", "SEND \"B\""}, kInputs, host), ScriptCancelled);
@@ -182,7 +189,38 @@ TEST_F(Script, CancelStopsAtTheNextStatementOrAfterAWaitsPause) {
   EXPECT_THROW(RunScript({"DIAL", "HANGUP"}, kInputs, waiting), ScriptCancelled);
   EXPECT_EQ(waiting.written, "ATD 0800123\r");
   EXPECT_EQ(waiting.pauses, (std::vector<unsigned>{0, kWaitPollMs}));
-  EXPECT_TRUE(host.log.empty() && waiting.log.empty());
+  EXPECT_TRUE(host.log.empty());
+  EXPECT_EQ(waiting.log, (std::vector<LogEntry>{{"Nothing was received from the modem", LogLevel::Information}}));
+}
+
+// What the modem said instead of the awaited answer follows the time-out's
+// warning: its last bytes, printable whatever they were.
+TEST_F(Script, AFailedWaitSaysWhatTheModemSentLast) {
+  const auto lastWords = [](const std::string& modemBytes) {
+    FakeHost host;
+    host.onWrite = [&](std::string_view bytes) {
+      if (bytes.starts_with("ATD")) host.Arrive(modemBytes, 2000);
+    };
+    EXPECT_THROW(RunScript({"DIAL", "HANGUP"}, kInputs, host), ScriptFailure);
+    EXPECT_EQ(host.written, "ATD 0800123\r");
+    EXPECT_EQ(host.log.size(), 2u);
+    EXPECT_EQ(host.log.front(), (LogEntry{"Timed out waiting for CONNECT", LogLevel::Warning}));
+    return host.log.back();
+  };
+  EXPECT_EQ(lastWords("\r\nBUSY\r\n"),
+            (LogEntry{"Last received from the modem: \"\\r\\nBUSY\\r\\n\"", LogLevel::Information}));
+  EXPECT_EQ(lastWords(""), (LogEntry{"Nothing was received from the modem", LogLevel::Information}));
+
+  // 500 bytes of line noise: the newest 60 of them.
+  std::string noise;
+  for (int i = 0; i < 500; ++i) noise += "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[i % 36];
+  EXPECT_EQ(lastWords(noise).text,
+            text::Format("Last received from the modem: \"%s\"", noise.substr(440)));
+
+  // Control bytes, a NUL, DEL, code-page bytes, quotes and backslashes.
+  EXPECT_EQ(lastWords("\0+CMS ERROR: 301\r\n\x1a\x1b\t\x7f\xe9\"\\"s).text,
+            "Last received from the modem: \"\\x00+CMS ERROR: 301\\r\\n\\x1A\\x1B\\x09\\x7F\\xE9"
+            "\\\"\\\\\"");
 }
 
 }  // namespace
