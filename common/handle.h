@@ -80,6 +80,12 @@ struct MemoryDcTraits {  // CreateCompatibleDC
   static void Close(Type h) { ::DeleteDC(h); }
 };
 
+struct EventSourceTraits {  // RegisterEventSource
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DeregisterEventSource(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
@@ -87,5 +93,6 @@ template <typename T>
 using GdiObject = UniqueHandle<GdiObjectTraits<T>>;
 using Menu = UniqueHandle<MenuTraits>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
+using EventSource = UniqueHandle<EventSourceTraits>;
 
 }  // namespace win

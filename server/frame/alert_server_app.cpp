@@ -5,14 +5,18 @@
 #include <objbase.h>
 
 #include "common/format.h"
+#include "server/directory/event_log_setting.h"
 #include "server/directory/registry_store.h"
 #include "server/extras/splash_thread.h"
 #include "server/frame/app_info.h"
 #include "server/frame/main_frame.h"
 #include "server/log/activity_log.h"
+#include "server/log/event_log.h"
 #include "server/res/resource_ids.h"
 
 namespace {
+
+constexpr char kWelcome[] = "Welcome to Tellistry. Version %d.%d";
 
 // Another instance runs: bring its window up restored and in front.
 void RaiseRunningInstance() {
@@ -71,9 +75,10 @@ bool CAlertServerApp::InitInstance() {
   frame->SetTrayState(IDI_TRAY_LOADING);
 
   const int version = GetVersionNumber();
-  LogActivity(text::Format("Welcome to Tellistry. Version %d.%d", version / 10000,
-                           (version / 100) % 100),
-              LogLevel::Information);
+  const int major = version / 10000, minor = (version / 100) % 100;
+  LogActivity(text::Format(kWelcome, major, minor), LogLevel::Information);
+  // From here on warnings and errors go to the Windows Event Log as well.
+  if (directory::LoadEventLogEnabled()) activity::OpenEventLog(text::Format(kWelcome, major, minor));
   if (DWORD error = frame->ListenerError()) {
     if (frame->ListenerHasMailslot())
       LogActivity(text::Format("The alert listener thread could not be started (error %d): no "

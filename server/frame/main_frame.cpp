@@ -11,6 +11,7 @@
 #include "server/directory/sms_entries.h"
 #include "server/intake/alert_dispatch.h"
 #include "server/log/activity_log.h"
+#include "server/log/event_log.h"
 #include "server/log/log_entry.h"
 #include "server/log/log_list.h"
 #include "server/res/resource_ids.h"
@@ -231,6 +232,7 @@ BOOL CMainFrame::DestroyWindow() {
   // entries reach the list before it goes.
   std::string text;
   while (m_alerts.Pop(text)) intake::ReportNotDispatched(text);
+  activity::CloseEventLog("Tellistry is closing");
   OnLogMessage();
   SetTrayState(IDI_TRAY_CLOSING);
   return FrameWindow::DestroyWindow();

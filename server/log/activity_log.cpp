@@ -4,6 +4,7 @@
 
 #include "framework/ui_thread.h"
 #include "framework/window.h"
+#include "server/log/event_log.h"
 #include "server/log/log_entry.h"
 
 const UINT g_uTraceDebugMessage = ::RegisterWindowMessageA("TELLISTRYTRACEDEBUG");
@@ -51,11 +52,21 @@ activity::LogTime LocalTime() {
 
 }  // namespace
 
-void LogActivity(std::string_view text, LogLevel level) {
+HWND ActivityLogWindow() {
   framework::UiThread* thread = framework::UiThread::Current();
   framework::Window* window = thread ? thread->MainWindow() : nullptr;
-  HWND target = window ? window->Handle() : nullptr;
-  if (!target) return;
+  return window ? window->Handle() : nullptr;
+}
+
+void LogActivity(std::string_view text, LogLevel level, HWND window) {
+  if (!window) return;
   LogQueue::Push(activity::FormatLogEntry(text, level, LocalTime()));
-  ::PostMessageA(target, g_uTraceDebugMessage, 0, 0);
+  ::PostMessageA(window, g_uTraceDebugMessage, 0, 0);
+}
+
+void LogActivity(std::string_view text, LogLevel level) {
+  HWND target = ActivityLogWindow();
+  if (!target) return;
+  LogActivity(text, level, target);
+  activity::ReportToEventLog(text, level);
 }

@@ -14,8 +14,15 @@
 
 // Writes one entry. Callable on any thread whose UiThread has a main window
 // (the user-interface thread); without one the entry is dropped. Blocks on
-// nothing but the queue's lock.
+// nothing but the queue's lock. Warnings and errors also go to the Windows
+// Event Log (event_log.h).
 void LogActivity(std::string_view text, LogLevel level);
+// Writes one entry to the log of `window` from any thread, and nowhere else:
+// for the Event Log's own trouble. Dropped when `window` is null.
+void LogActivity(std::string_view text, LogLevel level, HWND window);
+// The window whose log LogActivity writes to from the calling thread; null
+// when there is none.
+HWND ActivityLogWindow();
 
 // Registered before the entry point; the same number in every module that
 // logs.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "server/directory/address_book.h"
+#include "server/directory/event_log_setting.h"
 #include "server/directory/registry_store.h"
 #include "tests/support/registry_sandbox.h"
 
@@ -196,6 +197,25 @@ TEST_F(SmsEntries, UnusableNamesNeverReachAnotherKey) {
   EXPECT_EQ(ResolveRecipient("Ann"), Names{"0711"}) << "address book intact";
   EXPECT_EQ(LoadGroups().size(), 1u);
   EXPECT_TRUE(KeyExists(app));
+}
+
+// Only a DWORD 0 keeps the program out of the Windows Event Log.
+TEST_F(SmsEntries, EventLogSettingIsOffOnlyForADwordZero) {
+  EXPECT_TRUE(LoadEventLogEnabled()) << "no application key";
+  ASSERT_TRUE(SaveEventLogEnabled(false)) << "creates the application key";
+  EXPECT_FALSE(LoadEventLogEnabled());
+  ASSERT_TRUE(SaveEventLogEnabled(true));
+  EXPECT_TRUE(LoadEventLogEnabled());
+  EXPECT_EQ(RegReadDword(OpenKeyForReading(app).Get(), "EventLog"), 1u);
+
+  win::RegKey key = OpenKeyForWriting(app);
+  RegWriteDword(key.Get(), "EventLog", 2);
+  EXPECT_TRUE(LoadEventLogEnabled());
+  RegWriteString(key.Get(), "EventLog", "0");
+  EXPECT_TRUE(LoadEventLogEnabled()) << "a string is not a DWORD";
+  const unsigned char zeros[8] = {};
+  ::RegSetValueExA(key.Get(), "EventLog", 0, REG_BINARY, zeros, sizeof zeros);
+  EXPECT_TRUE(LoadEventLogEnabled());
 }
 
 }  // namespace

@@ -14,6 +14,10 @@
 //                                           COUNT of them at once, "{n}" in
 //                                           NAME and NUMBER replaced by each
 //                                           one's number (1..COUNT)
+//   tellconfig eventlog on|off              the "EventLog" setting: whether
+//                                           warnings, errors and the start and
+//                                           end of the server also go to the
+//                                           Windows Event Log
 //   tellconfig raw TEXT [COUNT]             write an alert datagram whose text
 //                                           is TEXT, with \t \r \n \\ \" and \xHH
 //                                           escapes (malformed texts included);
@@ -39,6 +43,7 @@
 #include "common/escapes.h"
 #include "common/mailslot_writer.h"
 #include "server/directory/address_book.h"
+#include "server/directory/event_log_setting.h"
 #include "server/directory/registry_store.h"
 #include "server/directory/sms_entries.h"
 
@@ -73,7 +78,8 @@ bool SaveEntry(const std::string& name, std::uint32_t port, const std::string& f
 
 int Usage() {
   std::fputs("usage: tellconfig reset | entry NAME PORT SCRIPTFILE SMSC | current NAME |"
-             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP [COUNT] | raw TEXT [COUNT]\n",
+             " settings ID FOOTER | group NAME | user NAME NUMBER GROUP [COUNT] |"
+             " eventlog on|off | raw TEXT [COUNT]\n",
              stderr);
   return 2;
 }
@@ -147,6 +153,8 @@ int main(int argc, char** argv) {
     for (unsigned long i = 1; i <= count; ++i)
       users.push_back({Numbered(a[1], i), "", Numbered(a[2], i), a[3]});
     ok = directory::AddUsers(users);
+  } else if (command == "eventlog" && a.size() == 2 && (a[1] == "on" || a[1] == "off")) {
+    ok = directory::SaveEventLogEnabled(a[1] == "on");
   } else if (command == "raw" && (a.size() == 2 || a.size() == 3)) {
     const std::optional<std::string> decoded = text::DecodeEscapes(a[1], '\0', win::IsAnsiLeadByte);
     const unsigned long count = a.size() == 3 ? std::strtoul(a[2].c_str(), nullptr, 10) : 1;
