@@ -26,6 +26,10 @@ expect_files "$installed32" pagoret.dll
 [ -z "$(shortcut 'StartUp/Tellistry.lnk')" ] && pass "no Startup shortcut with STARTUP=0" ||
   fail "a Startup shortcut with STARTUP=0"
 expect_registration
+# The event source, removed again with the package (checked below).
+event_source='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Tellistry'
+expect_value "$event_source" EventMessageFile 64 'C:\Program Files\Tellistry\tellistry.exe'
+expect_value "$event_source" TypesSupported 64 0x7
 # Nothing else described the registrar interface here, so the package did.
 expect_value "HKCR\\Interface\\$iid\\TypeLib" /ve 64 "$libid"
 expect_value "HKCR\\Interface\\$iid\\TypeLib" /ve 32 "$libid"
@@ -39,6 +43,8 @@ wait_count 'send to +444444 OK' 2 90
 stop_server
 
 msiexec /x "$package" /qn || fail "msiexec /x failed"
+wine reg query "$event_source" /reg:64 >/dev/null 2>&1 && fail "the event source is still registered" ||
+  pass "the event source is gone"
 snapshot after
 expect_same before after
 
