@@ -23,6 +23,10 @@ if [ "${1:-}" != --inner ]; then
   # A crashing helper ends at once instead of waiting in the debugger.
   "$harness" exec wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
     /v Debugger /f >/dev/null 2>&1
+  # The event source, as the server package registers it: the figures
+  # include writing the warnings and errors to the Event Log.
+  "$harness" exec wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Tellistry' \
+    /v EventMessageFile /d 'C:\Program Files\Tellistry\tellistry.exe' /f /reg:64 >/dev/null 2>&1
   # The dial-up service centre of the sample script; the GSM modem needs no
   # steps. Delays are set per measurement through the simulator's control.
   "$harness" exec "$top/tests/harness/modem_line.sh" --com 5 --connect-delay 0 \
