@@ -72,10 +72,16 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     // session is asked, so its end reaches the log before the session ends;
     // an idle window goes when the end is certain.
     case WM_QUERYENDSESSION:
-      if (m_bDispatching) CloseWhenIdle(kSessionStopping);
+      if (m_bDispatching) {
+        m_bSessionEnding = true;
+        CloseWhenIdle(kSessionStopping);
+      }
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) CloseWhenIdle(kSessionStopping);
+      if (wParam) {
+        m_bSessionEnding = true;
+        CloseWhenIdle(kSessionStopping);
+      }
       return 0;
     case WM_ENTERMENULOOP:
       m_bInMenuLoop = true;
@@ -232,7 +238,8 @@ BOOL CMainFrame::DestroyWindow() {
   // entries reach the list before it goes.
   std::string text;
   while (m_alerts.Pop(text)) intake::ReportNotDispatched(text);
-  activity::CloseEventLog("Tellistry is closing");
+  activity::CloseEventLog(m_bSessionEnding ? "Tellistry is closing: Windows is ending the session"
+                                           : "Tellistry is closing");
   OnLogMessage();
   SetTrayState(IDI_TRAY_CLOSING);
   return FrameWindow::DestroyWindow();

@@ -68,6 +68,7 @@ class CMainFrame : public framework::FrameWindow {
   // Exit confirmed during a dispatch. User-interface thread only: set by a
   // message that a delivery's pump handles, read by the running delivery.
   bool m_bExitPending = false;
+  bool m_bSessionEnding = false;  // the close comes from a log-off or shutdown
   // Menus and dialogs chosen during a dispatch, in the order chosen, posted
   // back when the alert being sent is done. User-interface thread only.
   std::vector<framework::HeldChoice> m_heldChoices;
