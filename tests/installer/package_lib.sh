@@ -99,6 +99,9 @@ snapshot() {
     # Empty keys of the Windows Installer bookkeeping stay behind by design;
     # anything with a value in them counts.
     /^\[HKEY_LOCAL_MACHINE\\Software\\(Microsoft\\Windows\\CurrentVersion\\|Classes\\)Installer(\\[^]\n]*)?\]$/ { next }
+    # A fresh prefix has an empty Application log key, which Wine'\''s installer
+    # removes with the last source under it (on Windows it is never empty).
+    /^\[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\EventLog\\Application\]$/ { next }
     !/^\[HKEY_CURRENT_USER\\Software\\Wine\\/' >"$work/$1.reg"
   (cd "$drive_c" && find . | grep -v -i -e '^\./windows/installer' -e '/temp/' -e '^\./windows/temp' |
      sort) >"$work/$1.files"
