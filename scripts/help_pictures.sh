@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the pictures of the help file from the program itself: builds what is
-# missing, runs tellistry.exe under Wine (a Wine folder of its own,
+# Makes the pictures of the help file from the program itself, after
+# ./scripts/build.sh: runs tellistry.exe under Wine (a Wine folder of its own,
 # build/pictures/wine, so a test run is never disturbed) against the
 # simulated GSM modem on COM2, sets it up through its own dialogs as the
 # Getting started topic does, and saves each window as a PNG in server/help:
@@ -16,7 +16,10 @@
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${1:-}" != --inside ]; then
-  "$top/scripts/build.sh" >/dev/null || { echo "build failed"; exit 1; }
+  for program in build/win/bin/tellistry.exe build/win/bin/guidriver.exe \
+                 build/native/tools/modemsim/modemsim; do
+    [ -e "$top/$program" ] || { echo "no $program: run ./scripts/build.sh first"; exit 1; }
+  done
   export TELLISTRY_WINE_DIR=$top/build/pictures/wine TELLISTRY_WIN_BIN=$top/build/win/bin \
     TELLISTRY_SOURCE=$top TELLISTRY_NATIVE_BIN=$top/build/native
   harness=$top/tests/harness/wine.sh
