@@ -149,9 +149,11 @@ TEST(HelpText, EveryLinkAndAnchorResolves) {
   const std::vector<std::string> topics = Topics();
   ASSERT_GE(topics.size(), 5u);
   std::map<std::string, std::set<std::string>> anchors;
-  for (const std::string& topic : topics)
+  for (const std::string& topic : topics) {
+    std::set<std::string>& names = anchors[topic];
     for (const std::string& name : Captures(ReadFile(kHelpDir / topic), R"#(<a\s+name="([^"]*)")#"))
-      EXPECT_TRUE(anchors[topic].insert(name).second) << topic << ": anchor #" << name << " twice";
+      EXPECT_TRUE(names.insert(name).second) << topic << ": anchor #" << name << " twice";
+  }
   const auto check = [&](const std::string& from, const std::string& link) {
     if (link.find(':') != std::string::npos) return;  // another scheme: not this file's business
     const std::size_t hash = link.find('#');
@@ -160,9 +162,9 @@ TEST(HelpText, EveryLinkAndAnchorResolves) {
       ADD_FAILURE() << from << " links to " << link << ": no such topic";
       return;
     }
-    if (hash != std::string::npos)
-      EXPECT_TRUE(anchors[file].count(link.substr(hash + 1)))
-          << from << " links to " << link << ": no such anchor";
+    if (hash == std::string::npos) return;
+    EXPECT_TRUE(anchors[file].count(link.substr(hash + 1)))
+        << from << " links to " << link << ": no such anchor";
   };
   for (const std::string& topic : topics)
     for (const std::string& link : Captures(ReadFile(kHelpDir / topic), R"#(href="([^"]*)")#"))
