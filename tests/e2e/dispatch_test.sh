@@ -81,8 +81,8 @@ tellconfig raw 'Mon\t\r+445555\r\tnumber check'
 wait_count "Alert done." 6 60
 expect_received 'AT+CMGS=" +445555 "' 1 "CRs around a number sent as blanks"
 
-echo "== delivery failures: no current entry, no port, no script"
-: >"$work/empty.txt"
+echo "== delivery failures: no current entry, no port, a script of blank lines"
+printf '  \r\n\t\n\r\n' >"$work/empty.txt"
 tellconfig current Missing
 raise x Dee "a"
 wait_count "Failed to locate current SMS entry" 1 30

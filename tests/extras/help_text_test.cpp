@@ -1,8 +1,12 @@
 // The help file against the program's sources: every text the server can
 // write to the activity log is explained in the support topic, exactly as
-// written, and the compiled help file holds the topics the program opens.
+// written, and no topic quotes a log text the program never writes; every
+// link and anchor of the topics, the contents and the index resolves; and the
+// compiled help file holds the topics the program opens and every picture a
+// topic shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,10 +76,41 @@ std::set<std::string> ProgramLogTexts() {
   return texts;
 }
 
-// The log lines the support topic explains: its <code class="log"> elements,
-// with <var> placeholders.
-std::set<std::string> DocumentedLogTexts() {
-  const std::string page = ReadFile(fs::path(TELLISTRY_SOURCE_DIR) / "server/help/csupport.htm");
+const fs::path kHelpDir = fs::path(TELLISTRY_SOURCE_DIR) / "server/help";
+
+// Every match of `pattern`'s first group in `text`.
+std::vector<std::string> Captures(const std::string& text, const std::string& pattern) {
+  std::vector<std::string> found;
+  const std::regex re(pattern, std::regex::icase);
+  for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it)
+    found.push_back((*it)[1].str());
+  return found;
+}
+
+// The files the help project compiles in, in its [FILES] section.
+std::vector<std::string> ProjectFiles() {
+  std::istringstream project(ReadFile(kHelpDir / "tellistry.hhp"));
+  std::vector<std::string> files;
+  bool inFiles = false;
+  for (std::string line; std::getline(project, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() == '[') inFiles = line == "[FILES]";
+    else if (inFiles && !line.empty()) files.push_back(line);
+  }
+  return files;
+}
+
+std::vector<std::string> Topics() {
+  std::vector<std::string> topics;
+  for (const std::string& file : ProjectFiles())
+    if (fs::path(file).extension() == ".htm") topics.push_back(file);
+  return topics;
+}
+
+// The log lines a topic quotes: its <code class="log"> elements, with <var>
+// placeholders.
+std::set<std::string> DocumentedLogTexts(const std::string& topic) {
+  const std::string page = ReadFile(kHelpDir / topic);
   std::set<std::string> texts;
   const std::regex code(R"(<code class="log">([\s\S]*?)</code>)");
   for (std::sregex_iterator it(page.begin(), page.end(), code), end; it != end; ++it) {
@@ -90,7 +126,7 @@ std::set<std::string> DocumentedLogTexts() {
 
 TEST(HelpText, SupportTopicExplainsEveryLogText) {
   const std::set<std::string> program = ProgramLogTexts();
-  const std::set<std::string> documented = DocumentedLogTexts();
+  const std::set<std::string> documented = DocumentedLogTexts("csupport.htm");
   // The scan itself must keep finding the program's texts.
   EXPECT_GE(program.size(), 15u);
   EXPECT_TRUE(program.count("Failed to initate communications: Please check application settings "
@@ -101,6 +137,63 @@ TEST(HelpText, SupportTopicExplainsEveryLogText) {
   for (const std::string& text : documented)
     EXPECT_TRUE(program.count(text)) << "csupport.htm explains a line the program never writes: \""
                                      << text << "\"";
+  for (const std::string& topic : Topics())
+    for (const std::string& text : DocumentedLogTexts(topic))
+      EXPECT_TRUE(program.count(text)) << topic << " quotes a line the program never writes: \""
+                                       << text << "\"";
+}
+
+// Links of the topics ("file#anchor", "#anchor") and the places the contents
+// tree and the index open: each names a compiled topic and an anchor in it.
+TEST(HelpText, EveryLinkAndAnchorResolves) {
+  const std::vector<std::string> topics = Topics();
+  ASSERT_GE(topics.size(), 5u);
+  std::map<std::string, std::set<std::string>> anchors;
+  for (const std::string& topic : topics) {
+    std::set<std::string>& names = anchors[topic];
+    for (const std::string& name : Captures(ReadFile(kHelpDir / topic), R"#(<a\s+name="([^"]*)")#"))
+      EXPECT_TRUE(names.insert(name).second) << topic << ": anchor #" << name << " twice";
+  }
+  const auto check = [&](const std::string& from, const std::string& link) {
+    if (link.find(':') != std::string::npos) return;  // another scheme: not this file's business
+    const std::size_t hash = link.find('#');
+    const std::string file = hash == 0 ? from : link.substr(0, hash);
+    if (!anchors.count(file)) {
+      ADD_FAILURE() << from << " links to " << link << ": no such topic";
+      return;
+    }
+    if (hash == std::string::npos) return;
+    EXPECT_TRUE(anchors[file].count(link.substr(hash + 1)))
+        << from << " links to " << link << ": no such anchor";
+  };
+  for (const std::string& topic : topics)
+    for (const std::string& link : Captures(ReadFile(kHelpDir / topic), R"#(href="([^"]*)")#"))
+      if (link != "tellistry.css") check(topic, link);
+  for (const char* map : {"contents.hhc", "index.hhk"}) {
+    const std::vector<std::string> places =
+        Captures(ReadFile(kHelpDir / map), R"#(<param name="Local" value="([^"]*)")#");
+    EXPECT_GE(places.size(), 5u) << map;
+    for (const std::string& place : places) check(map, place);
+  }
+}
+
+// A picture a topic shows is in the help project, in the sources and in the
+// compiled help file.
+TEST(HelpText, CompiledHelpFileHoldsEveryPictureShown) {
+  const std::string chm = ReadFile(fs::path(TELLISTRY_WIN_BIN) / "TELLISTRY.CHM");
+  ASSERT_EQ(chm.rfind("ITSF", 0), 0u) << "no compiled help file beside the program";
+  const std::vector<std::string> files = ProjectFiles();
+  std::size_t shown = 0;
+  for (const std::string& topic : Topics())
+    for (const std::string& picture : Captures(ReadFile(kHelpDir / topic), R"#(<img\s+src="([^"]*)")#")) {
+      ++shown;
+      EXPECT_TRUE(fs::exists(kHelpDir / picture)) << topic << " shows " << picture << ": no such file";
+      EXPECT_NE(std::find(files.begin(), files.end(), picture), files.end())
+          << topic << " shows " << picture << ": not in tellistry.hhp";
+      EXPECT_NE(chm.find("/" + picture), std::string::npos)
+          << topic << " shows " << picture << ": not in TELLISTRY.CHM";
+    }
+  EXPECT_GE(shown, 6u);
 }
 
 TEST(HelpText, CompiledHelpFileHoldsTheTopicsTheProgramOpens) {

@@ -739,6 +739,21 @@ int Snap(char** args) {
   return dialog && SaveWindowPicture(dialog, args[1]) ? 0 : 1;
 }
 
+// The main window shown at the top left, WIDTH by HEIGHT, in front and
+// repainted, then saved as Snap does.
+int SnapMain(char** args) {
+  HWND main = MainWindow();
+  if (!main) return 1;
+  ::ShowWindow(main, SW_SHOWNORMAL);
+  if (!::SetWindowPos(main, HWND_TOP, 0, 0, std::atoi(args[0]), std::atoi(args[1]), SWP_SHOWWINDOW))
+    return 1;
+  ::SetForegroundWindow(main);
+  ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN |
+                                             RDW_UPDATENOW);
+  Query(main, WM_NULL, 0, 0);  // the repaint has been handled
+  return SaveWindowPicture(main, args[2]) ? 0 : 1;
+}
+
 // Runs `body` on control args[1] of dialog args[0].
 template <typename Body>
 int OnControl(char** args, Body body) {
@@ -899,6 +914,8 @@ constexpr CommandEntry kCommands[] = {
     {"select", 3, "select TITLE ID ROW select one row of a list view", Select},
     {"dblclick", 3, "dblclick TITLE ID ROW double-click a row of a list view", DoubleClick},
     {"snap", 2, "snap TITLE FILE     save a picture of dialog TITLE as a .bmp", Snap},
+    {"snap-main", 3, "snap-main W H FILE  show the main window W by H pixels and save its picture",
+     SnapMain},
 };
 
 int Usage() {

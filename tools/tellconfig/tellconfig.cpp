@@ -4,8 +4,10 @@
 //   tellconfig reset                        remove the whole configuration
 //   tellconfig entry NAME PORT SCRIPTFILE SMSC
 //                                           save a new SMS entry (9600 8N1; the
-//                                           statements are the file's non-empty
-//                                           lines) and make it current
+//                                           statements are the file's lines,
+//                                           trimmed, blank ones dropped, as the
+//                                           entry dialog keeps them) and make
+//                                           it current
 //   tellconfig current NAME                 make NAME the current entry
 //   tellconfig settings ID FOOTER           the ID and footer settings
 //   tellconfig group NAME                   add a group
@@ -42,6 +44,7 @@
 #include "common/ansi_code_page.h"
 #include "common/escapes.h"
 #include "common/mailslot_writer.h"
+#include "common/trim.h"
 #include "server/directory/address_book.h"
 #include "server/directory/event_log_setting.h"
 #include "server/directory/registry_store.h"
@@ -66,8 +69,8 @@ bool SaveEntry(const std::string& name, std::uint32_t port, const std::string& f
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) entry.Script.push_back(line);
+    const std::string_view statement = text::Trim(line);
+    if (!statement.empty()) entry.Script.emplace_back(statement);
   }
   if (directory::SaveSmsEntry(entry, true) != directory::SaveEntryResult::kSaved) return false;
   if (directory::RegisterSmsEntryName(name)) return true;  // listed and made current
