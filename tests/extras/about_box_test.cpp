@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "server/frame/app_info.h"
 #include "server/extras/about_dlg.h"
 #include "server/extras/static_link.h"
 #include "server/res/resource_ids.h"
@@ -179,13 +180,6 @@ TEST_F(StaticLinkTest, TooltipShowsTheDisplayTextUnderTheMouse) {
                                                  testing_support::ScreenshotPath("link_tooltip.bmp")));
 }
 
-std::string BesideThisProgram(const char* name) {
-  char self[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self);
-  return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
 // What the About box shows, gathered from another thread while it runs.
 struct AboutFacts {
   bool found = false;
@@ -274,14 +268,14 @@ void InspectAboutBox(DWORD dialogThread, AboutFacts& facts) {
 TEST(AboutBox, ShowsVersionLinksHandAndColouredFace) {
   AboutFacts facts;
   std::thread inspector(InspectAboutBox, ::GetCurrentThreadId(), std::ref(facts));
-  CAboutDlg about(nullptr, 10000, BesideThisProgram("TELLISTRY.CHM"));
+  CAboutDlg about(nullptr, 10000, ModuleDirectoryPath("TELLISTRY.CHM"));
   const INT_PTR result = about.DoModal();
   inspector.join();
   ASSERT_TRUE(facts.found);
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(facts.version, "Version 1.0");
   EXPECT_EQ(facts.helpText, "Tellistry Help");
-  EXPECT_EQ(facts.helpTarget, BesideThisProgram("TELLISTRY.CHM"));
+  EXPECT_EQ(facts.helpTarget, ModuleDirectoryPath("TELLISTRY.CHM"));
   EXPECT_EQ(facts.mailTarget.rfind("mailto:", 0), 0u);
   EXPECT_EQ(facts.linkStyle & (SS_SUNKEN | SS_CENTERIMAGE | SS_NOTIFY | SS_TYPEMASK),
             SS_SUNKEN | SS_CENTERIMAGE | SS_NOTIFY | SS_CENTER);

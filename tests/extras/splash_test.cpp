@@ -8,16 +8,10 @@
 
 #include "common/gdi.h"
 #include "common/handle.h"
+#include "server/frame/app_info.h"
 #include "tests/support/window_picture.h"
 
 namespace {
-
-std::string BesideThisProgram(const char* name) {
-  char self[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self);
-  return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
 
 // The visible top-level window of a thread, waiting for it to appear.
 HWND WaitForThreadWindow(DWORD threadId, DWORD timeoutMs) {
@@ -50,7 +44,7 @@ bool ShowsPictureCentre(HWND window, HBITMAP picture, int width, int height) {
 TEST(Splash, ShowsThePictureCentredUntilClosedOnRequest) {
   auto* splash = new CSplashThread;
   ASSERT_TRUE(splash->CreateThread());
-  splash->SetBitmapFile(BesideThisProgram("TELLISTRY.BMP"));
+  splash->SetBitmapFile(ModuleDirectoryPath("TELLISTRY.BMP"));
   const DWORD threadId = splash->ThreadId();
   splash->Resume();
   HWND window = WaitForThreadWindow(threadId, 10000);
@@ -62,7 +56,7 @@ TEST(Splash, ShowsThePictureCentredUntilClosedOnRequest) {
   EXPECT_EQ(rect.right - rect.left, 420);  // the picture's own size
   EXPECT_EQ(rect.bottom - rect.top, 200);
   win::GdiObject<HBITMAP> picture(static_cast<HBITMAP>(::LoadImageA(
-      nullptr, BesideThisProgram("TELLISTRY.BMP").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+      nullptr, ModuleDirectoryPath("TELLISTRY.BMP").c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   bool drawn = false;
   for (const ULONGLONG end = ::GetTickCount64() + 10000; !drawn && ::GetTickCount64() < end;) {
     drawn = ShowsPictureCentre(window, picture.Get(), 420, 200);
@@ -95,7 +89,7 @@ TEST(Splash, ShowsThePictureCentredUntilClosedOnRequest) {
 TEST(Splash, MissingPictureShowsNothingAndClosesAtOnce) {
   auto* splash = new CSplashThread;
   ASSERT_TRUE(splash->CreateThread());
-  splash->SetBitmapFile(BesideThisProgram("NO_SUCH.BMP"));
+  splash->SetBitmapFile(ModuleDirectoryPath("NO_SUCH.BMP"));
   const DWORD threadId = splash->ThreadId();
   splash->Resume();
   splash->CloseSplash();  // returns once the thread found nothing to show
