@@ -81,6 +81,17 @@ run_logged() {
   return $rc
 }
 
+# limited CMD [ARGS]: a test's command, stopped after TELLISTRY_RUN_LIMIT
+# seconds (default 570, inside ctest's 600) so that what it wrote so far is
+# still shown: a test ctest kills shows nothing.
+limited() {
+  local limit=${TELLISTRY_RUN_LIMIT:-570} rc
+  timeout -k 10 "$limit" "$@"
+  rc=$?
+  [ $rc -eq 124 ] && echo "STOPPED: still running after $limit s: $*"
+  return $rc
+}
+
 setup() {
   stop_all
   start_xvfb || return 1
@@ -99,12 +110,12 @@ case "${1:-}" in
   run)
     shift
     load_display
-    run_logged wine "$@"
+    run_logged limited wine "$@"
     ;;
   exec)
     shift
     load_display
-    run_logged "$@"
+    run_logged limited "$@"
     ;;
   cleanup)
     stop_all
