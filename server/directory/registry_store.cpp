@@ -49,35 +49,69 @@ win::RegKey OpenKey(const std::string& path, REGSAM access) {
 
 std::string ValueName(int index) { return std::to_string(index); }
 
-// The indices below `limit` that have a record value ("0", "1", ...), in
-// ascending order, from one walk over the key's values: the cost follows
-// the values present, never the count a damaged "Count" claims.
-std::vector<int> RecordsPresentBelow(HKEY key, LONG limit) {
-  std::vector<int> indices;
+// The highest "Count" a reader takes for a count (a REG_DWORD read as a
+// signed number), so the highest record index is one below it.
+constexpr LONG kMaxCount = 0x7fffffff;
+
+// A record's index from its value's name ("0", "1", ...), if it is one.
+std::optional<int> RecordIndex(std::string_view name) {
+  if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0') ||
+      name.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  const long long index = std::stoll(std::string(name));
+  if (index > kMaxCount) return std::nullopt;
+  return static_cast<int>(index);
+}
+
+struct RecordValue {
+  int index;
+  std::optional<std::vector<char>> data;  // read with it; none when it could not be
+};
+
+// The record values below `limit`, in ascending order, from one walk over the
+// key's values: the cost follows the values present, never the count a
+// damaged "Count" claims. With `withData` each value's data comes in the
+// same call as its name (one round trip to the registry per record).
+std::vector<RecordValue> RecordValuesBelow(HKEY key, LONG limit, bool withData) {
+  std::vector<RecordValue> records;
   char name[32];
+  std::vector<char> data(withData ? 8192 : 0);
   for (DWORD i = 0;; ++i) {
     DWORD length = sizeof name;
-    const LONG rc = ::RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG rc = ::RegEnumValueA(key, i, name, &length, nullptr, nullptr,
+                              withData ? reinterpret_cast<BYTE*>(data.data()) : nullptr,
+                              withData ? &size : nullptr);
+    const bool whole = rc == ERROR_SUCCESS;
+    if (rc == ERROR_MORE_DATA && withData) {
+      // Data larger than the buffer, or a name too long to be a record's:
+      // the name alone, and a record's data by its name below.
+      length = sizeof name;
+      rc = ::RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    }
     if (rc == ERROR_MORE_DATA) continue;  // a name too long to be a record's
     // No more values, or the key failed (deleted meanwhile, say): what was
     // found so far is all there is.
     if (rc != ERROR_SUCCESS) break;
-    const std::string_view text(name, length);
-    if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0') ||
-        text.find_first_not_of("0123456789") != std::string_view::npos)
-      continue;
-    const long long index = std::stoll(std::string(text));
-    if (index < limit) indices.push_back(static_cast<int>(index));
+    const std::optional<int> index = RecordIndex(std::string_view(name, length));
+    if (!index || *index >= limit) continue;
+    RecordValue record{*index, std::nullopt};
+    if (whole && withData) record.data.emplace(data.begin(), data.begin() + size);
+    else if (withData) record.data = ReadValueBytes(key, name);
+    records.push_back(std::move(record));
   }
-  std::ranges::sort(indices);
+  std::ranges::sort(records, {}, &RecordValue::index);
+  return records;
+}
+
+std::vector<int> RecordsPresentBelow(HKEY key, LONG limit) {
+  std::vector<int> indices;
+  for (const RecordValue& record : RecordValuesBelow(key, limit, false))
+    indices.push_back(record.index);
   return indices;
 }
 
 LONG StoredCount(HKEY key) { return static_cast<LONG>(RegReadDword(key, "Count")); }
-
-// The highest "Count" a reader takes for a count (a REG_DWORD read as a
-// signed number), so the highest record index is one below it.
-constexpr LONG kMaxCount = 0x7fffffff;
 
 }  // namespace
 
@@ -178,8 +212,8 @@ std::vector<StoredRecord> RecordKey::ReadPresentRecords(HKEY key) {
   std::vector<StoredRecord> records;
   const LONG count = StoredCount(key);
   if (count <= 0) return records;
-  for (int index : RecordsPresentBelow(key, count))
-    records.push_back({index, ReadRecord(key, index)});
+  for (RecordValue& record : RecordValuesBelow(key, count, true))
+    records.push_back({record.index, record.data ? DecodeMultiString(*record.data) : StringList{}});
   return records;
 }
 

@@ -159,6 +159,16 @@ TEST_F(RegistryStore, ValuesLargerThan8192BytesAreReadWhole) {
   EXPECT_EQ(RegReadString(key.Get(), "big"), big);
   ASSERT_TRUE(RegWriteStringList(key.Get(), "bigs", {big, "tail"}));
   EXPECT_EQ(RegReadStringList(key.Get(), "bigs"), (StringList{big, "tail"}));
+
+  // Records are read with their names in one walk; a big one among small
+  // ones is read whole all the same.
+  RecordKey records(users);
+  ASSERT_TRUE(records.AppendRecords({{"a"}, {big, "b"}, {"c"}}));
+  const std::vector<StoredRecord> read = records.ReadPresentRecords();
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_EQ(read[1].Index, 1);
+  EXPECT_EQ(read[1].Fields, (StringList{big, "b"}));
+  EXPECT_EQ(read[2].Fields, StringList{"c"});
 }
 
 TEST_F(RegistryStore, DamagedCountIsBoundedByTheRecordsPresent) {
