@@ -250,18 +250,15 @@ void CMainFrame::SetTrayState(UINT resourceId) {
 }
 
 LRESULT CMainFrame::OnLogMessage() {
-  // Only the entries queued now; each pop takes the lock on its own, so
-  // writers on other threads are never held up by the list.
-  std::size_t n = LogQueue::Count();
-  if (n == 0) return 0;
-  long level = 0;
-  for (; n > 0; --n) {
-    const std::string entry = LogQueue::Pop();
-    level = activity::EntryLevel(entry);
-    activity::AppendLogLine(m_wndLog, activity::DisplayedLine(entry), level);
-  }
+  // Everything queued, taken at once: writers on other threads are never
+  // held up by the list. The messages posted for entries an earlier call
+  // took find nothing.
+  const std::deque<std::string> entries = LogQueue::TakeAll();
+  if (entries.empty()) return 0;
+  activity::AppendLogEntries(m_wndLog, entries);
   // The tray follows the newest line; nothing runs between the lines that
   // could show the states in between, so the last one is set once.
+  const long level = activity::EntryLevel(entries.back());
   SetTrayState(level == static_cast<long>(LogLevel::Error) ? IDI_TRAY_ERRORS : IDI_TRAY_NORMAL);
   return 0;
 }

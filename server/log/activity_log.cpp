@@ -24,12 +24,11 @@ std::size_t Count() {
   return g_lstLog.size();
 }
 
-std::string Pop() {
+std::deque<std::string> TakeAll() {
+  std::deque<std::string> entries;
   win::ScopedLock lock(g_csLog);
-  if (g_lstLog.empty()) return {};
-  std::string entry = std::move(g_lstLog.front());
-  g_lstLog.pop_front();
-  return entry;
+  entries.swap(g_lstLog);
+  return entries;
 }
 
 }  // namespace LogQueue

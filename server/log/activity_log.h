@@ -36,6 +36,6 @@ extern win::CriticalSection g_csLog;
 namespace LogQueue {
 void Push(std::string entry);
 std::size_t Count();
-// The oldest entry, removed; empty when there is none.
-std::string Pop();
+// All the entries, oldest first, removed.
+std::deque<std::string> TakeAll();
 }  // namespace LogQueue

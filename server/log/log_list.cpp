@@ -8,20 +8,30 @@
 
 namespace activity {
 
-void AppendLogLine(HWND list, const std::string& line, long level) {
-  int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-  if (MustDropOldestLine(count)) {
-    ::SendMessageA(list, LB_DELETESTRING, 0, 0);
-    --count;
+void AppendLogEntries(HWND list, const std::deque<std::string>& entries) {
+  const std::size_t kept = kMaxLinesBeforeAppend + 1;
+  auto entry = entries.size() > kept ? entries.end() - kept : entries.begin();
+  ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+  LRESULT newest = -1;
+  for (; entry != entries.end(); ++entry) {
+    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    if (MustDropOldestLine(count)) {
+      ::SendMessageA(list, LB_DELETESTRING, 0, 0);
+      --count;
+    }
+    const std::string line = DisplayedLine(*entry);
+    const LRESULT index = ::SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(count),
+                                         reinterpret_cast<LPARAM>(line.c_str()));
+    if (index < 0) continue;  // the line is left out
+    ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), EntryLevel(*entry));
+    newest = index;
   }
-  LRESULT index =
-      ::SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(line.c_str()));
-  if (index < 0) return;  // the line is left out
-  ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), level);
   // Scrolled into view but not selected: a selected line shows the highlight
   // colours instead of its level's, and the newest line is usually the one
   // that matters. The selection stays the user's (lines picked to copy).
-  ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+  if (newest >= 0) ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(newest), 0);
+  ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(list, nullptr, TRUE);
 }
 
 void MeasureLogLine(MEASUREITEMSTRUCT& item) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 
 namespace activity {
@@ -15,9 +16,12 @@ inline constexpr DWORD kLogListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_
                                        LBS_DISABLENOSCROLL;
 inline constexpr UINT kLogLineHeight = 14;
 
-// Appends a line with its level as data, dropping the oldest line of a full
-// list, then scrolls the new line to the top; the selection is left alone.
-void AppendLogLine(HWND list, const std::string& line, long level);
+// Appends log entries (as LogQueue holds them), oldest first, each line with
+// its level as data, dropping the oldest lines of a full list, then scrolls
+// the newest line into view; the selection is left alone. One change to the
+// screen however many: the list is drawn again once, and entries the cap
+// would drop at once are never added.
+void AppendLogEntries(HWND list, const std::deque<std::string>& entries);
 
 // kLogLineHeight, or the list font's height and one pixel when that is more.
 void MeasureLogLine(MEASUREITEMSTRUCT& item);
