@@ -29,10 +29,29 @@ bool IsRecordIndex(HKEY key, int index) { return index >= 0 && index < RecordKey
 
 // The first record, from index 0 up, whose Name equals `name`. A missing
 // record has no name.
-std::optional<StringList> FindFirstByName(const RecordKey& records, const std::string& name) {
-  for (StoredRecord& record : records.ReadPresentRecords())
-    if (SameName(Field(record.Fields, 0), name)) return std::move(record.Fields);
-  return std::nullopt;
+const StringList* FindFirstByName(const std::vector<StoredRecord>& records, const std::string& name) {
+  for (const StoredRecord& record : records)
+    if (SameName(Field(record.Fields, 0), name)) return &record.Fields;
+  return nullptr;
+}
+
+// The Number of every member of the group, in user order, as stored (empty
+// and repeated numbers included).
+std::vector<std::string> MemberNumbers(const std::vector<StoredRecord>& users,
+                                       const std::string& group) {
+  std::vector<std::string> numbers;
+  for (const StoredRecord& user : users)
+    if (SameName(Field(user.Fields, 3), group)) numbers.push_back(Field(user.Fields, 2));
+  return numbers;
+}
+
+std::vector<std::string> ResolveIn(const std::vector<StoredRecord>& groups,
+                                   const std::vector<StoredRecord>& users,
+                                   const std::string& recipient) {
+  if (FindFirstByName(groups, recipient)) return MemberNumbers(users, recipient);
+  if (const StringList* user = FindFirstByName(users, recipient)) return {Field(*user, 2)};
+  if (IsValidNumber(recipient)) return {recipient};
+  return {};
 }
 
 }  // namespace
@@ -121,18 +140,30 @@ void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName)
   }
 }
 
-std::vector<std::string> GroupMemberNumbers(const std::string& group) {
-  std::vector<std::string> numbers;
-  for (const StoredRecord& user : UsersKey().ReadPresentRecords())
-    if (SameName(Field(user.Fields, 3), group)) numbers.push_back(Field(user.Fields, 2));
-  return numbers;
+std::vector<std::string> ResolveRecipient(const std::string& recipient) {
+  return ResolveIn(GroupsKey().ReadPresentRecords(), UsersKey().ReadPresentRecords(), recipient);
 }
 
-std::vector<std::string> ResolveRecipient(const std::string& recipient) {
-  if (FindFirstByName(GroupsKey(), recipient)) return GroupMemberNumbers(recipient);
-  if (auto user = FindFirstByName(UsersKey(), recipient)) return {Field(*user, 2)};
-  if (IsValidNumber(recipient)) return {recipient};
-  return {};
+Recipients::Recipients() {
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_NOTIFY, m_watched.Put()) != ERROR_SUCCESS)
+    m_watched.Release();
+  m_changed.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+}
+
+std::vector<std::string> Recipients::Resolve(const std::string& recipient) {
+  // Without a watch (no key, no event, refused) the wait fails: read each time.
+  if (!m_read || ::WaitForSingleObject(m_changed.Get(), 0) != WAIT_TIMEOUT) {
+    // Armed before the read, so a change made while it reads is seen by
+    // the next alert.
+    ::ResetEvent(m_changed.Get());
+    m_read = m_watched && m_changed &&
+             ::RegNotifyChangeKeyValue(m_watched.Get(), TRUE,
+                                       REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                       m_changed.Get(), TRUE) == ERROR_SUCCESS;
+    m_groups = GroupsKey().ReadPresentRecords();
+    m_users = UsersKey().ReadPresentRecords();
+  }
+  return ResolveIn(m_groups, m_users, recipient);
 }
 
 }  // namespace directory

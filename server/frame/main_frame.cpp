@@ -217,7 +217,7 @@ LRESULT CMainFrame::OnAlertMessage() {
   std::string text;
   // A choice held during an alert goes before the next alert.
   while (!m_bExitPending && m_heldChoices.empty() && m_alerts.Pop(text))
-    intake::DispatchAlert(text, m_bExitPending);
+    intake::DispatchAlert(text, m_bExitPending, m_recipients);
   m_bDispatching = 0;
   if (m_bExitPending) {
     DestroyWindow();  // deletes this object: nothing after it

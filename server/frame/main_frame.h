@@ -12,6 +12,7 @@
 
 #include "framework/frame_window.h"
 #include "framework/held_choice.h"
+#include "server/directory/address_book.h"
 #include "server/frame/exit_question.h"
 #include "server/frame/tray_icon.h"
 #include "server/intake/alert_queue.h"
@@ -75,6 +76,7 @@ class CMainFrame : public framework::FrameWindow {
   bool m_bInMenuLoop = false;  // a menu of this window is open
   std::unique_ptr<CExitQuestion> m_pExitQuestion;
   intake::AlertQueue m_alerts;
+  directory::Recipients m_recipients;  // user-interface thread only
   intake::MailslotListener m_listener;
   DWORD m_listenerError = 0;
   std::unique_ptr<CTrayIcon> m_pTrayIcon;

@@ -16,7 +16,7 @@ constexpr char kNotSent[] = "Alert \"%s\" not sent to %s: Tellistry is closing";
 
 }  // namespace
 
-void DispatchAlert(const std::string& text, const bool& stop) {
+void DispatchAlert(const std::string& text, const bool& stop, directory::Recipients& recipients) {
   const std::optional<AlertFields> fields = SplitAlertText(text);
   if (!fields) {
     LogActivity(text::Format("Malformed message:%s", text), LogLevel::Warning);
@@ -24,7 +24,7 @@ void DispatchAlert(const std::string& text, const bool& stop) {
   }
   const std::string sent = ComposeSentText(*fields);
   LogActivity(text::Format("Alert for %s", fields->recipient), LogLevel::Information);
-  const std::vector<std::string> numbers = directory::ResolveRecipient(fields->recipient);
+  const std::vector<std::string> numbers = recipients.Resolve(fields->recipient);
   if (numbers.empty()) {
     LogActivity(text::Format("Unknown or invalid recipient:%s", fields->recipient),
                 LogLevel::Warning);

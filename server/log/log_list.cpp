@@ -9,8 +9,8 @@
 namespace activity {
 
 void AppendLogEntries(HWND list, const std::deque<std::string>& entries) {
-  const std::size_t kept = kMaxLinesBeforeAppend + 1;
-  auto entry = entries.size() > kept ? entries.end() - kept : entries.begin();
+  constexpr std::ptrdiff_t kept = kMaxLinesBeforeAppend + 1;
+  auto entry = std::ssize(entries) > kept ? entries.end() - kept : entries.begin();
   ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   LRESULT newest = -1;
   for (; entry != entries.end(); ++entry) {

@@ -145,5 +145,25 @@ TEST_F(AddressBook, AStrayRecordFarAboveTheRestCostsNothing) {
   EXPECT_EQ(ResolveRecipient("near"), Strings{"0777"});
 }
 
+TEST_F(AddressBook, KeptRecipientsFollowEveryChangeOfTheStore) {
+  Recipients recipients;
+  EXPECT_EQ(recipients.Resolve("Ops"), Strings{}) << "no keys yet";
+  Group("Ops");
+  EXPECT_EQ(recipients.Resolve("Ops"), Strings{}) << "a new group, without members";
+  User("Ann", "0711", "Ops");
+  User("Bob", "0712", "Ops");
+  EXPECT_EQ(recipients.Resolve("ops"), (Strings{"0711", "0712"}));
+  EXPECT_EQ(recipients.Resolve("Bob"), Strings{"0712"});
+  ASSERT_TRUE(UpdateUser(1, {"Bob", "", "0999", kNoGroup}));
+  EXPECT_EQ(recipients.Resolve("Ops"), Strings{"0711"});
+  EXPECT_EQ(recipients.Resolve("Bob"), Strings{"0999"});
+  // The whole application key removed and made again, as a reset does.
+  testing_support::DeleteKeyTree(ApplicationKeyPath());
+  EXPECT_EQ(recipients.Resolve("Bob"), Strings{});
+  User("Bob", "0444", kNoGroup);
+  EXPECT_EQ(recipients.Resolve("Bob"), Strings{"0444"});
+  EXPECT_EQ(recipients.Resolve("Ops"), Strings{});
+}
+
 }  // namespace
 }  // namespace directory
