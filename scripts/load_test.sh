@@ -66,6 +66,9 @@ if [ "${1:-}" = --soak ]; then
   export TELLISTRY_WINE_DIR=$top/build/soak/wine
   export TELLISTRY_WIN_BIN=$top/build/win/bin TELLISTRY_SOURCE=$top
   export MODEMSIM=$top/build/native/tools/modemsim/modemsim
+  # Each delivery takes about half a second: a run may take far longer
+  # than a test's usual limit.
+  export TELLISTRY_RUN_LIMIT=$((n * 3 + 600))
   harness=$top/tests/harness/wine.sh
   "$harness" setup >/dev/null || { echo "soak: no Wine" >&2; exit 1; }
   passed=0
