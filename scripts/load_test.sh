@@ -26,11 +26,11 @@ if [ "${1:-}" = --soak-inner ]; then
   # One Wine start per alert, as a script or a scheduled task raises them,
   # paced to about two a second: about as fast as the modem takes them, so
   # alerts arrive both while the server is idle and while it delivers. Each
-  # failed raise is written down.
-  start=$SECONDS failed=
+  # failed raise is written down with what it printed.
+  start=$SECONDS failed= said=
   for i in $(seq "$n"); do
-    wine "$bin/raisealert.exe" Soak +440000071 "soak $i end" >>"$work/tool.log" 2>&1 ||
-      failed+="$i "
+    out=$(wine "$bin/raisealert.exe" Soak +440000071 "soak $i end" 2>&1) ||
+      { rc=$?; failed+="$i "; said+="   raise $i (exit $rc): $(tr -d '\r' <<<"$out" | tr '\n' ' ')"$'\n'; }
     sleep 0.4
   done
   raised_in=$((SECONDS - start))
@@ -51,7 +51,7 @@ if [ "${1:-}" = --soak-inner ]; then
   lost_count=$(wc -w <<<"$lost")
   echo "soak run $run: $n raised in ${raised_in} s, $(wc -w <<<"$failed") refused by raisealert," \
     "$((n - lost_count)) reached the modem ($dials dials), $lost_count lost"
-  [ -n "$failed" ] && echo "   raisealert failed for: $failed"
+  [ -n "$failed" ] && printf '   raisealert failed for: %s\n%s' "$failed" "$said"
   [ -n "$lost" ] && echo "   lost: $lost"
   [ -n "$twice" ] && echo "   sent more than once: $twice"
   [ "$lost_count" -eq 0 ] && [ -z "$twice" ] || fail "alerts lost or repeated"
