@@ -81,6 +81,15 @@ tellconfig raw 'Mon\t\r+445555\r\tnumber check'
 wait_count "Alert done." 6 60
 expect_received 'AT+CMGS=" +445555 "' 1 "CRs around a number sent as blanks"
 
+echo "== a user added by another program while the server runs is found"
+# "Nobody" was resolved (and found unknown) above, so the server has read
+# the address book already.
+tellconfig user Nobody +446666 "<none>"
+clear_received
+raise Backup Nobody "found now"
+wait_count "Alert done." 7 60
+expect_received 'AT+CMGS="+446666"' 1 "sent to the new user"
+
 echo "== delivery failures: no current entry, no port, a script of blank lines"
 printf '  \r\n\t\n\r\n' >"$work/empty.txt"
 tellconfig current Missing
