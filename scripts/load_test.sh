@@ -26,11 +26,23 @@ if [ "${1:-}" = --soak-inner ]; then
   # One Wine start per alert, as a script or a scheduled task raises them,
   # paced to about two a second: about as fast as the modem takes them, so
   # alerts arrive both while the server is idle and while it delivers. Each
-  # failed raise is written down with what it printed.
-  start=$SECONDS failed= said=
+  # failed raise is written down with what it printed. Now and then Wine
+  # cannot start a program at all ("ShellExecuteEx failed"): raisealert never
+  # ran, so that start is counted and made again; only raisealert's own
+  # refusal ("raisealert: ...") counts against the server.
+  start=$SECONDS failed= said= restarts=0
   for i in $(seq "$n"); do
-    out=$(wine "$bin/raisealert.exe" Soak +440000071 "soak $i end" 2>&1) ||
-      { rc=$?; failed+="$i "; said+="   raise $i (exit $rc): $(tr -d '\r' <<<"$out" | tr '\n' ' ')"$'\n'; }
+    for try in 1 2 3; do
+      out=$(wine "$bin/raisealert.exe" Soak +440000071 "soak $i end" 2>&1) && break
+      rc=$?
+      if [ $try -lt 3 ] && ! grep -q '^raisealert' <<<"$out"; then
+        restarts=$((restarts + 1))
+        continue
+      fi
+      failed+="$i "
+      said+="   raise $i (exit $rc): $(tr -d '\r' <<<"$out" | tr '\n' ' ')"$'\n'
+      break
+    done
     sleep 0.4
   done
   raised_in=$((SECONDS - start))
@@ -52,6 +64,7 @@ if [ "${1:-}" = --soak-inner ]; then
   echo "soak run $run: $n raised in ${raised_in} s, $(wc -w <<<"$failed") refused by raisealert," \
     "$((n - lost_count)) reached the modem ($dials dials), $lost_count lost"
   [ -n "$failed" ] && printf '   raisealert failed for: %s\n%s' "$failed" "$said"
+  [ "$restarts" -gt 0 ] && echo "   Wine could not start raisealert $restarts time(s); started again"
   [ -n "$lost" ] && echo "   lost: $lost"
   [ -n "$twice" ] && echo "   sent more than once: $twice"
   [ "$lost_count" -eq 0 ] && [ -z "$twice" ] || fail "alerts lost or repeated"
