@@ -140,26 +140,23 @@ void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName)
   }
 }
 
-std::vector<std::string> ResolveRecipient(const std::string& recipient) {
-  return ResolveIn(GroupsKey().ReadPresentRecords(), UsersKey().ReadPresentRecords(), recipient);
-}
-
 Recipients::Recipients() {
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_NOTIFY, m_watched.Put()) != ERROR_SUCCESS)
     m_watched.Release();
-  m_changed.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  // Set from the start: the first alert reads the store.
+  m_changed.Reset(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
 }
 
 std::vector<std::string> Recipients::Resolve(const std::string& recipient) {
-  // Without a watch (no key, no event, refused) the wait fails: read each time.
-  if (!m_read || ::WaitForSingleObject(m_changed.Get(), 0) != WAIT_TIMEOUT) {
-    // Armed before the read, so a change made while it reads is seen by
-    // the next alert.
+  // Set, or no event at all (the wait fails): the store is read again.
+  if (::WaitForSingleObject(m_changed.Get(), 0) != WAIT_TIMEOUT) {
+    // Armed before the read, so a change made while it reads is seen by the
+    // next alert; without a watch the event stays set and each alert reads.
     ::ResetEvent(m_changed.Get());
-    m_read = m_watched && m_changed &&
-             ::RegNotifyChangeKeyValue(m_watched.Get(), TRUE,
-                                       REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
-                                       m_changed.Get(), TRUE) == ERROR_SUCCESS;
+    if (!m_watched || ::RegNotifyChangeKeyValue(m_watched.Get(), TRUE,
+                                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                                m_changed.Get(), TRUE) != ERROR_SUCCESS)
+      ::SetEvent(m_changed.Get());
     m_groups = GroupsKey().ReadPresentRecords();
     m_users = UsersKey().ReadPresentRecords();
   }

@@ -69,31 +69,29 @@ bool DeleteGroup(int index);
 // Sets Group to `newName` in every user whose Group equals `oldName`.
 void ReplaceGroupInUsers(const std::string& oldName, const std::string& newName);
 
-// The numbers an alert for `recipient` goes to, empty when it names nothing:
-// the first group of that name (its members, in user order, as stored: empty
-// and repeated numbers included; even none), else the first user of that
-// name, else the recipient itself, untrimmed, when it is a valid number. A
-// missing record has no name and no group: it never matches. Reads the
-// store on each call.
-std::vector<std::string> ResolveRecipient(const std::string& recipient);
-
-// ResolveRecipient for the alerts of one thread, without reading the store
-// for each: the users and groups read last are kept until the registry
-// reports a change anywhere under HKEY_CURRENT_USER\Software (a watch armed
-// before each read, so no change is missed; on Windows the watch belongs to
-// the thread that armed it). With no watch to be had it reads each time.
+// Resolves the recipients of the alerts of one thread, without reading the
+// store for each: the users and groups read last are kept until the
+// registry reports a change anywhere under HKEY_CURRENT_USER\Software (a
+// watch armed before each read, so no change is missed; on Windows the
+// watch belongs to the thread that armed it). With no watch to be had it
+// reads each time.
 class Recipients {
  public:
   Recipients();
   Recipients(const Recipients&) = delete;
   Recipients& operator=(const Recipients&) = delete;
 
+  // The numbers an alert for `recipient` goes to, empty when it names
+  // nothing: the first group of that name (its members, in user order, as
+  // stored: empty and repeated numbers included; even none), else the first
+  // user of that name, else the recipient itself, untrimmed, when it is a
+  // valid number. A missing record has no name and no group: it never
+  // matches.
   std::vector<std::string> Resolve(const std::string& recipient);
 
  private:
   win::RegKey m_watched;        // HKEY_CURRENT_USER\Software, opened to be watched
-  win::KernelHandle m_changed;  // manual reset; set by the registry on a change
-  bool m_read = false;          // m_groups and m_users are current while m_changed is not set
+  win::KernelHandle m_changed;  // manual reset; set until the kept records are current
   std::vector<StoredRecord> m_groups;
   std::vector<StoredRecord> m_users;
 };

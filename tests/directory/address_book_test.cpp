@@ -13,6 +13,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+// A fresh Recipients reads the store: the resolution rule as it is now.
+Strings ResolveRecipient(const std::string& recipient) { return Recipients().Resolve(recipient); }
+
 class AddressBook : public ::testing::Test {
  protected:
   testing_support::RegistrySandbox sandbox;

@@ -194,7 +194,7 @@ TEST_F(SmsEntries, UnusableNamesNeverReachAnotherKey) {
   DeleteSmsEntry("users");
   DeleteSmsEntry("");
   EXPECT_EQ(StoredEntries(), Names{"Main"});
-  EXPECT_EQ(ResolveRecipient("Ann"), Names{"0711"}) << "address book intact";
+  EXPECT_EQ(Recipients().Resolve("Ann"), Names{"0711"}) << "address book intact";
   EXPECT_EQ(LoadGroups().size(), 1u);
   EXPECT_TRUE(KeyExists(app));
 }
