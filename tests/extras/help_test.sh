@@ -26,12 +26,16 @@ asked() { grep -aF "HtmlHelpW" "$trace" | grep -qF "TELLISTRY.CHM$1\", command=$
 about_open() { drive dialog "About Tellistry" 0; }
 about_closed() { ! about_open; }
 ended() { ! kill -0 "$server" 2>/dev/null; }
+contents_filled() {
+  contents=$(drive help-window 0 | grep contents) && [ "${contents#contents }" -ge 5 ]
+}
 check_help() {  # ID LOCATION COMMAND
   : >"$trace"
   drive command "$1" || fail "help command $1"
   poll 60 asked "$2" "$3" || fail "command $1 did not ask for $2 with $3: $(grep -a HtmlHelpW "$trace")"
-  contents=$(drive help-window 60000 | grep contents) || fail "command $1: no help window"
-  [ "${contents#contents }" -ge 5 ] || fail "command $1: contents tree has $contents"
+  drive help-window 60000 >/dev/null || fail "command $1: no help window"
+  # The window shows before its contents tree is filled.
+  poll 60 contents_filled || fail "command $1: contents tree has $contents"
 }
 check_help 57670 "" HH_DISPLAY_TOC
 check_help 57667 "" HH_DISPLAY_SEARCH
