@@ -232,6 +232,10 @@ LRESULT CMainFrame::OnAlertMessage() {
 }
 
 BOOL CMainFrame::DestroyWindow() {
+  // Once only: the tray's update below waits on the shell, and a message
+  // sent meanwhile (a log-off's WM_ENDSESSION after its question) asks for
+  // the close again, which would destroy this object under the first call.
+  if (std::exchange(m_bClosing, true)) return FALSE;
   // The stop hands over what is still in the mailslot as well.
   m_listener.Stop();
   // Alerts queued that no dispatch will take now are named, and the last

@@ -70,6 +70,9 @@ class CMainFrame : public framework::FrameWindow {
   // message that a delivery's pump handles, read by the running delivery.
   bool m_bExitPending = false;
   bool m_bSessionEnding = false;  // the close comes from a log-off or shutdown
+  // Set when the close sequence begins. User-interface thread only: the
+  // sequence lets sent messages in, and one of them may ask for it again.
+  bool m_bClosing = false;
   // Menus and dialogs chosen during a dispatch, in the order chosen, posted
   // back when the alert being sent is done. User-interface thread only.
   std::vector<framework::HeldChoice> m_heldChoices;

@@ -186,7 +186,6 @@ d click "$AB" 1007 && d dialog "Add User" 5000
 d command 1002
 d answer yes 20000 >/dev/null || fail "no Exit question"
 d wait-gone 30000 || fail "server did not end"
-wait "$server_pid"
+server_end
 check "exit code" $? 0
-server_pid=
 finish

@@ -82,8 +82,7 @@ t0=$(date +%s.%N)
 driver wait-gone 45000 >/dev/null || fail "window still there 45 s after Yes"
 t1=$(date +%s.%N)
 awk -v t0="$t0" -v t1="$t1" 'BEGIN { printf "BENCHMARK exit asked while idle: window gone %.2f s after Yes\n", t1 - t0 }'
-wait "$server_pid" 2>/dev/null
-server_pid=
+server_end || fail "the server ended with code $?"
 cp "$work/server.log" "$work/exit.log"
 listed "$work/exit.log" 'WARNING: Exit requested: stopping the current delivery'
 listed "$work/exit.log" 'ERROR: Alert \"(From Backup) slow\" to +441111 interrupted: Tellistry is closing'
@@ -96,8 +95,7 @@ poll 60 received_at_least ATD 1 || fail "no dial before the log-off"
 raise Later Ann "queued"
 [ "$(d endsession)" = agreed ] && pass "session end agreed" || fail "session end refused"
 driver wait-gone 45000 >/dev/null || fail "window still there 45 s after the session's end"
-wait "$server_pid" 2>/dev/null
-server_pid=
+server_end || fail "the server ended with code $?"
 listed "$work/server.log" 'WARNING: Windows is ending the session: stopping the current delivery'
 listed "$work/server.log" 'ERROR: Alert \"(From Backup) logoff\" to +441111 interrupted: Tellistry is closing'
 listed "$work/server.log" 'WARNING: Alert \"(From Later) queued\" not sent to Ann: Tellistry is closing'

@@ -81,13 +81,28 @@ start_server() {
   wait_count "Welcome to Tellistry" 1 60
 }
 
+# server_end: the server's process, whose window has gone, ends; one that
+# crashed or hangs on its way out is named (with Wine's word on a crash)
+# and killed. The status is the process's exit code.
+server_end() {
+  server_ended() { ! kill -0 "$server_pid" 2>/dev/null; }
+  if ! poll 60 server_ended; then
+    fail "the server process still runs 60 s after its window went"
+    grep -a '^wine: ' "$work/server.log"
+    kill "$server_pid"
+  fi
+  wait "$server_pid" 2>/dev/null
+  local status=$?
+  server_pid=
+  return $status
+}
+
 stop_server() {
   [ -n "$server_pid" ] || return 0
   driver command 1002 >/dev/null
   driver answer yes 60000 >/dev/null || fail "no Exit question"
   driver wait-gone 60000 >/dev/null || fail "server did not end"
-  wait "$server_pid" 2>/dev/null
-  server_pid=
+  server_end
 }
 
 finish() {

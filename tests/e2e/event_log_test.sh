@@ -51,8 +51,7 @@ echo "== a log-off ends the server with its own closing event"
 WINEDEBUG=$channel start_server || { finish; exit 1; }
 [ "$(driver endsession | tr -d '\r')" = agreed ] || fail "session end refused"
 driver wait-gone 60000 >/dev/null || fail "server still there after the session's end"
-wait "$server_pid" 2>/dev/null
-server_pid=
+server_end || fail "the server ended with code $?"
 expect_events 'trace:Welcome to Tellistry. Version 1.0' \
   'trace:Tellistry is closing: Windows is ending the session'
 

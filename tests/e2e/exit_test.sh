@@ -30,10 +30,7 @@ t0=$(date +%s.%N)
 driver wait-gone 45000 >/dev/null || fail "window still there 45 s after Yes"
 t1=$(date +%s.%N)
 awk -v t0="$t0" -v t1="$t1" 'BEGIN { printf "BENCHMARK exit during a delivery: window gone %.2f s after Yes\n", t1 - t0 }'
-server_ended() { ! kill -0 "$server_pid" 2>/dev/null; }
-poll 60 server_ended || fail "process still running"
-wait "$server_pid" 2>/dev/null
-server_pid=
+server_end || fail "the server ended with code $?"
 
 # The lines as the list received them; the trace quotes them as C strings.
 shown=$(grep -a 'added item' "$work/server.log" | tr -d '\r')

@@ -47,7 +47,7 @@ startup_shortcut && pass "the Startup shortcut stays" || fail "the upgrade lost 
 expect_files "$installed" tellistry.exe raisealert.exe pagoret.dll
 expect_files "$installed32" pagoret.dll
 expect_registration
-if kill -0 "$server_pid" 2>/dev/null; then stop_server; else wait "$server_pid"; server_pid=; fi
+if kill -0 "$server_pid" 2>/dev/null; then stop_server; else server_end; fi
 
 # A rebuild at the same version (a new product code) replaces the product.
 code=$(products | cut -f3)
