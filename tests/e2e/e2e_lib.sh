@@ -88,7 +88,7 @@ server_end() {
   server_ended() { ! kill -0 "$server_pid" 2>/dev/null; }
   if ! poll 60 server_ended; then
     fail "the server process still runs 60 s after its window went"
-    grep -a '^wine: ' "$work/server.log"
+    grep -a '^wine: ' "$work/server.log" 2>/dev/null
     kill "$server_pid"
   fi
   wait "$server_pid" 2>/dev/null
