@@ -81,11 +81,11 @@ start_server() {
   wait_count "Welcome to Tellistry" 1 60
 }
 
+server_ended() { ! kill -0 "$server_pid" 2>/dev/null; }
 # server_end: the server's process, whose window has gone, ends; one that
 # crashed or hangs on its way out is named (with Wine's word on a crash)
 # and killed. The status is the process's exit code.
 server_end() {
-  server_ended() { ! kill -0 "$server_pid" 2>/dev/null; }
   if ! poll 60 server_ended; then
     fail "the server process still runs 60 s after its window went"
     grep -a '^wine: ' "$work/server.log" 2>/dev/null
